@@ -1,0 +1,29 @@
+// Runs a fuzz target once over every file of its corpus folder, so that the inputs that once
+// found a fault stay checked by the ordinary test run.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    int replayed = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[1])) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::vector<char> bytes{std::istreambuf_iterator<char>(file), {}};
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ++replayed;
+    }
+    std::printf("replayed %d inputs from %s\n", replayed, argv[1]);
+    return replayed > 0 ? 0 : 1;
+}

@@ -1,0 +1,84 @@
+#include "app/SettingsStore.h"
+
+#include "app/Failure.h"
+#include "app/TextDecoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <utility>
+
+namespace {
+
+QByteArray withoutOneTrailingLineEnd(QByteArray bytes) {
+    if (bytes.endsWith("\r\n"))
+        bytes.chop(2);
+    else if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    return bytes;
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(QString root) : root_(std::move(root)) {}
+
+SettingsStore SettingsStore::forCurrentUser() {
+    return SettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+QString SettingsStore::pathOf(const QString& application, const QString& section,
+                              const QString& key) const {
+    return root_ + QLatin1Char('/') + application + QLatin1Char('/') + section +
+           QLatin1Char('/') + key;
+}
+
+QString SettingsStore::read(const QString& application, const QString& section,
+                            const QString& key, const QString& defaultValue) const {
+    const QString path = pathOf(application, section, key);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return defaultValue;
+    if (info.isDir())
+        throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is a folder").arg(key, path));
+    if (info.size() > maxValueBytes)
+        throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is larger than %3 bytes")
+                          .arg(key, path)
+                          .arg(maxValueBytes));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(
+            QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(
+            QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
+    return decodeUtf8OrLatin1(withoutOneTrailingLineEnd(std::move(bytes)));
+}
+
+void SettingsStore::write(const QString& application, const QString& section, const QString& key,
+                          const QString& value) {
+    const QString path = pathOf(application, section, key);
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw Failure(QStringLiteral("Cannot write setting \"%1\": cannot create the folder %2")
+                          .arg(key, folder));
+    QSaveFile file(path);
+    const QByteArray bytes = value.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Failure(
+            QStringLiteral("Cannot write setting \"%1\": %2").arg(key, file.errorString()));
+}
+
+void SettingsStore::keepBackup(const QString& application, const QString& section,
+                               const QString& key) {
+    const QString path = pathOf(application, section, key);
+    const QString backup = path + QStringLiteral(".bak");
+    if (!QFileInfo(path).isFile())
+        return;
+    if (QFileInfo::exists(backup) && !QFile::remove(backup))
+        throw Failure(QStringLiteral("Cannot replace the backup %1").arg(backup));
+    if (!QFile::copy(path, backup))
+        throw Failure(QStringLiteral("Cannot keep a backup of %1 as %2").arg(path, backup));
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// The per-user store of named string values. Each key is one file,
+// <root>/<application>/<section>/<key>, holding the value's UTF-8 bytes exactly, so that
+// writing the count never rewrites the list and a hand-edited value reads as typed.
+// Nothing is cached: every read and write goes to the file at once.
+class SettingsStore {
+public:
+    // The largest value read back; a bigger file is reported, not loaded.
+    static constexpr qint64 maxValueBytes = qint64(2) << 30;
+
+    explicit SettingsStore(QString root);
+
+    // The store in the user's config folder ($XDG_CONFIG_HOME, else ~/.config).
+    static SettingsStore forCurrentUser();
+
+    // The stored value, or defaultValue when the key does not exist. Throws Failure when the
+    // key exists but cannot be read.
+    QString read(const QString& application, const QString& section, const QString& key,
+                 const QString& defaultValue) const;
+
+    // Replaces the stored value; a failure leaves the old value as it was and throws Failure.
+    void write(const QString& application, const QString& section, const QString& key,
+               const QString& value);
+
+    // Copies the stored value to "<key>.bak" beside it (replacing an older copy), so that a
+    // value that could not be read is not lost when the key is written next. Throws Failure.
+    void keepBackup(const QString& application, const QString& section, const QString& key);
+
+    QString pathOf(const QString& application, const QString& section, const QString& key) const;
+
+    const QString& root() const { return root_; }
+
+private:
+    QString root_;
+};

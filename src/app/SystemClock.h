@@ -1,0 +1,9 @@
+#pragma once
+
+#include "app/Platform.h"
+
+// The local time of day.
+class SystemClock : public Clock {
+public:
+    double secondsSinceMidnight() const override;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// Text as the files and the settings hold it: UTF-8, and where the bytes are not valid UTF-8,
+// each byte taken as its Latin-1 character, so that no byte is lost. A byte-order mark is
+// kept as a character; callers that want it dropped say so.
+QString decodeUtf8OrLatin1(QByteArrayView bytes);

@@ -1,0 +1,40 @@
+#include "app/SettingsStore.h"
+#include "app/SystemClock.h"
+#include "app/TerminationSignals.h"
+#include "opener/SeededRandom.h"
+#include "opener/XdgShell.h"
+#include "ui/Form1.h"
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QSessionManager>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QLatin1String(Form1::productName));
+    QApplication::setDesktopFileName(QStringLiteral("corvantis"));
+
+    QtDialogs dialogs;
+    XdgShell shell;
+    SeededRandom random;
+    SystemClock clock;
+    SettingsStore settings = SettingsStore::forCurrentUser();
+    const Platform platform{dialogs, shell, random, clock, settings,
+                            QCoreApplication::applicationDirPath()};
+
+    Form1 window(platform);
+    dialogs.setParentWindow(&window);
+    QObject::connect(&window, &Form1::unloaded, &app, [] { QCoreApplication::exit(0); });
+
+    // Every way a person ends the program is a close request, which saves the list: the end
+    // of the desktop session and the signals sent at log-out too.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::closeRequested, &window, &QWidget::close);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.close(); });
+
+    window.Form_Load();
+    window.centreOnScreen();
+    window.show();
+    return QApplication::exec();
+}

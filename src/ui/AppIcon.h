@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's own icon, in the sizes the desktop asks for.
+QIcon applicationIcon();

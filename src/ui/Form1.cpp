@@ -1,0 +1,254 @@
+#include "ui/Form1.h"
+
+#include "app/ErrorTrap.h"
+#include "app/SettingsStore.h"
+#include "app/SetAppTitle.h"
+#include "list/DefaultList.h"
+#include "list/ListEditing.h"
+#include "list/ListPersistence.h"
+#include "list/TextExport.h"
+#include "list/TextImport.h"
+#include "opener/OpeningRun.h"
+#include "ui/AppIcon.h"
+#include "ui/Appearance.h"
+#include "ui/ProgressBar.h"
+#include "ui/SkinFramework.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+
+namespace {
+
+constexpr const char* settingsApplication = "Pellamark";
+constexpr const char* settingsSection = "Corvantis";
+constexpr const char* countKey = "No of Websites";
+
+} // namespace
+
+Form1::Form1(const Platform& platform, QWidget* parent)
+    : QWidget(parent), ListView1(new QTreeView(this)), Frame2(new QGroupBox(this)),
+      Text1(new QLineEdit(Frame2)), ProgressBar1(new ProgressBar(this)),
+      PushButton1(new QPushButton(this)), PushButton4(new QPushButton(this)),
+      PushButton6(new QPushButton(this)), PushButton9(new QPushButton(this)),
+      PushButton10(new QPushButton(this)), PushButton2(new QPushButton(this)),
+      PushButton5(new QPushButton(this)), SkinFramework1(new SkinFramework(this)),
+      platform_(platform) {
+    createControls();
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectHandlers() {
+    connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
+    connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
+    connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
+    connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+    connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+    connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+    connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
+    connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
+    connect(ListView1, &QTreeView::doubleClicked, this, &Form1::ListView1_DblClick);
+    ListView1->installEventFilter(this);
+
+    // Hover feedback: the buttons show the hand, the list, the frame and the window's own
+    // surface the arrow. The count box and the progress bar keep whatever was shown.
+    setMouseTracking(true);
+    for (QWidget* hover : {static_cast<QWidget*>(PushButton1), static_cast<QWidget*>(PushButton2),
+                           static_cast<QWidget*>(PushButton4), static_cast<QWidget*>(PushButton5),
+                           static_cast<QWidget*>(PushButton6), static_cast<QWidget*>(PushButton9),
+                           static_cast<QWidget*>(PushButton10), ListView1->viewport(),
+                           static_cast<QWidget*>(ListView1->header()), static_cast<QWidget*>(Frame2)}) {
+        hover->setMouseTracking(true);
+        hover->installEventFilter(this);
+    }
+    Text1->setAttribute(Qt::WA_NoMousePropagation);
+    ProgressBar1->setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void Form1::Form_Load() {
+    ErrorTrap trap(QStringLiteral("Form1.Form_Load"), platform_.dialogs);
+    const QString folder = platform_.programFolder;
+
+    trap.run(100, [&] { ApplySkin(*this); });
+    bool cursorFileFound = false;
+    trap.run(104, [&] { cursorFileFound = FileExists(folder + QStringLiteral("/HAND-M.CUR")); });
+    if (cursorFileFound)
+        trap.run(106, [&] { setCustomPointer(loadCursorFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+
+    trap.run(126, [&] {
+        setWindowTitle(QLatin1String(productName));
+        setWindowIcon(applicationIcon());
+        SetAppTitle();
+    });
+
+    trap.run(128, [&] { websites_.addColumn(QStringLiteral(" Websites")); });
+    trap.run(130, [&] { ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
+    listRestoreFailed_ = !restoreWebsiteList(websites_, platform_.settings, trap);
+
+    trap.run(146, [&] {
+        Text1->setText(platform_.settings.read(QLatin1String(settingsApplication),
+                                               QLatin1String(settingsSection),
+                                               QLatin1String(countKey), QStringLiteral("3")));
+    });
+}
+
+void Form1::centreOnScreen() {
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Form1::SetAppTitle() {
+    appTitle_ = appTitleFromProductName(QLatin1String(productName));
+}
+
+void Form1::Form_QueryUnload() {
+    ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), platform_.dialogs);
+    saveWebsiteList(*this, platform_.settings, trap, listRestoreFailed_);
+}
+
+void Form1::Form_Unload() {
+    emit unloaded();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (closing_)
+        return;
+    closing_ = true;
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void Form1::Text1_Change() {
+    // The count box has no error report of its own: a store that cannot be written would
+    // otherwise show a box at every keystroke. The list save at close reports such a store.
+    try {
+        platform_.settings.write(QLatin1String(settingsApplication),
+                                 QLatin1String(settingsSection), QLatin1String(countKey),
+                                 Text1->text());
+    } catch (const std::exception& failure) {
+        qWarning("%s", failure.what());
+    }
+}
+
+void Form1::PushButton1_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton1_Click"), platform_.dialogs);
+    addWebsite(*this, trap);
+}
+
+void Form1::PushButton2_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), platform_.dialogs);
+    openRandomWebsites(*this, trap);
+}
+
+void Form1::PushButton4_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton4_Click"), platform_.dialogs);
+    loadDefaultList(*this, trap);
+}
+
+void Form1::PushButton5_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton5_Click"), platform_.dialogs);
+    saveWebsitesToTextFile(*this, trap);
+}
+
+void Form1::PushButton6_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton6_Click"), platform_.dialogs);
+    clearAllWebsites(*this, trap);
+}
+
+void Form1::PushButton9_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton9_Click"), platform_.dialogs);
+    deleteSelectedWebsite(*this, trap);
+}
+
+void Form1::PushButton10_Click() {
+    ErrorTrap trap(QStringLiteral("Form1.PushButton10_Click"), platform_.dialogs);
+    loadWebsitesFromTextFiles(*this, trap);
+}
+
+void Form1::ListView1_KeyDown(int keyCode) {
+    if (keyCode == Qt::Key_Delete)
+        deleteSelectedUnlessBusy(*this);
+}
+
+void Form1::ListView1_DblClick(const QModelIndex& index) {
+    if (index.isValid())
+        deleteSelectedUnlessBusy(*this);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListView1 && event->type() == QEvent::KeyPress)
+        ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    if (event->type() == QEvent::MouseMove) {
+        const bool overButton = qobject_cast<QPushButton*>(watched) != nullptr;
+        hoverTo(overButton ? PointerState::Custom : PointerState::Default);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    if (childAt(event->position().toPoint()) == nullptr)
+        hoverTo(PointerState::Default);
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::hoverTo(PointerState state) {
+    if (pointerState_ != PointerState::Busy)
+        setPointerState(state);
+}
+
+void Form1::setCustomPointer(const QCursor& cursor) {
+    customPointer_ = cursor;
+    applyPointer();
+}
+
+void Form1::setPointerState(PointerState state) {
+    pointerState_ = state;
+    applyPointer();
+}
+
+void Form1::applyPointer() {
+    switch (pointerState_) {
+    case PointerState::Busy:
+        setCursor(Qt::WaitCursor);
+        break;
+    case PointerState::Custom:
+        setCursor(customPointer_.value_or(QCursor(Qt::ArrowCursor)));
+        break;
+    case PointerState::Default:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::setProgressValue(double percent) {
+    ProgressBar1->setExactValue(percent);
+}
+
+void Form1::setProgressText(const QString& text) {
+    ProgressBar1->setBarText(text);
+}
+
+QString Form1::countText() const {
+    return Text1->text();
+}
+
+void Form1::yield() {
+    QCoreApplication::processEvents();
+}
+
+std::optional<int> Form1::selectedRow() const {
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().row();
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app/Platform.h"
+#include "list/WebsiteList.h"
+#include "ui/CommandWindow.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <optional>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+class ProgressBar;
+class SkinFramework;
+
+// The program's one window: the website list, the seven command buttons, the count box in its
+// frame and the progress bar. Each handler arms its error trap and hands the work to the module
+// that owns the command.
+class Form1 : public QWidget, public CommandWindow {
+    Q_OBJECT
+
+public:
+    static constexpr const char* productName = "Corvantis";
+
+    explicit Form1(const Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: appearance, caption, icon, title, list column, list restore, count box.
+    void Form_Load();
+    // Places the window in the middle of the screen it is on.
+    void centreOnScreen();
+
+    // The controls, named as the program's handlers and tests speak of them. Owned by the window.
+    QTreeView* const ListView1;
+    QGroupBox* const Frame2;
+    QLineEdit* const Text1;
+    ProgressBar* const ProgressBar1;
+    QPushButton* const PushButton1;  // Add Website
+    QPushButton* const PushButton4;  // Load Default List
+    QPushButton* const PushButton6;  // Clear All Websites
+    QPushButton* const PushButton9;  // Delete Selected Website
+    QPushButton* const PushButton10; // Load Websites From Text File
+    QPushButton* const PushButton2;  // Start Opening Websites
+    QPushButton* const PushButton5;  // Save Websites To Text File
+    CommonDialog CommonDialog1;
+    SkinFramework* const SkinFramework1;
+
+    // The hand cursor loaded at start-up, shown while the pointer state is Custom.
+    void setCustomPointer(const QCursor& cursor);
+    bool hasCustomPointer() const { return customPointer_.has_value(); }
+
+    // CommandWindow
+    PointerState pointerState() const override { return pointerState_; }
+    void setPointerState(PointerState state) override;
+    void setProgressValue(double percent) override;
+    void setProgressText(const QString& text) override;
+    QString countText() const override;
+    void yield() override;
+    bool isClosing() const override { return closing_; }
+    WebsiteList& websiteList() override { return websites_; }
+    std::optional<int> selectedRow() const override;
+    CommonDialog& commonDialog() override { return CommonDialog1; }
+    const Platform& platform() const override { return platform_; }
+    QString appTitle() const override { return appTitle_; }
+
+signals:
+    // The window has closed and saved the list: the program ends.
+    void unloaded();
+
+public slots:
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton4_Click();
+    void PushButton5_Click();
+    void PushButton6_Click();
+    void PushButton9_Click();
+    void PushButton10_Click();
+    void Text1_Change();
+    void ListView1_DblClick(const QModelIndex& index);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void createControls();
+    void setTabOrderByIndex();
+    void connectHandlers();
+    void Form_QueryUnload();
+    void Form_Unload();
+    void ListView1_KeyDown(int keyCode);
+    void SetAppTitle();
+    void applyPointer();
+    void hoverTo(PointerState state);
+
+    Platform platform_;
+    WebsiteList websites_;
+    PointerState pointerState_ = PointerState::Default;
+    std::optional<QCursor> customPointer_;
+    QString appTitle_;
+    bool listRestoreFailed_ = false;
+    bool closing_ = false;
+};

@@ -1,0 +1,52 @@
+#include "ui/QtDialogs.h"
+
+#include "app/ErrorReport.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+void QtDialogs::notice(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+void QtDialogs::errorReport(const ErrorReport& report) {
+    QMessageBox box(QMessageBox::Warning, QLatin1String(ErrorReport::title), report.text(),
+                    QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+QString QtDialogs::inputBox(const QString& prompt, const QString& caption) {
+    bool confirmed = false;
+    const QString text =
+        QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, {}, &confirmed);
+    return confirmed ? text : QString();
+}
+
+QStringList QtDialogs::showOpen(const CommonDialog& dialog) {
+    return QFileDialog::getOpenFileNames(parent_, dialog.dialogTitle, dialog.fileName,
+                                         qtNameFilter(dialog.filter));
+}
+
+QString QtDialogs::showSave(const CommonDialog& dialog) {
+    return QFileDialog::getSaveFileName(parent_, dialog.dialogTitle, dialog.fileName,
+                                        qtNameFilter(dialog.filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString qtNameFilter(const QString& commonDialogFilter) {
+    const QStringList parts = commonDialogFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        QString pattern = parts.at(i + 1);
+        description.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+        pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (description.contains(QLatin1Char('(')))
+            description.truncate(description.indexOf(QLatin1Char('(')));
+        filters.append(description.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    }
+    return filters.join(QStringLiteral(";;"));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Records the addresses handed to the desktop instead of opening them.
+class FakeShell : public Shell {
+public:
+    QStringList opened;
+    std::function<void(const QString&)> onOpen; // runs at each hand-off, e.g. to act mid-run
+
+    void open(const QString& address) override {
+        opened.append(address);
+        if (onOpen)
+            onOpen(address);
+    }
+};
+
+// Draws from a fixed sequence, over and over; records every reseed.
+class ScriptedRandom : public RandomSource {
+public:
+    std::vector<double> draws{0.0};
+    std::vector<double> seeds;
+
+    void reseed(double seed) override { seeds.push_back(seed); }
+    double next() override {
+        const double value = draws.at(position_ % draws.size());
+        ++position_;
+        return value;
+    }
+
+private:
+    size_t position_ = 0;
+};
+
+class FixedClock : public Clock {
+public:
+    double seconds = 43200.25;
+    double secondsSinceMidnight() const override { return seconds; }
+};
