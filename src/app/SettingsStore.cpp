@@ -22,7 +22,8 @@ QByteArray withoutOneTrailingLineEnd(QByteArray bytes) {
 
 } // namespace
 
-SettingsStore::SettingsStore(QString root) : root_(std::move(root)) {}
+SettingsStore::SettingsStore(QString root, qint64 maxValueBytes)
+    : root_(std::move(root)), maxValueBytes_(maxValueBytes) {}
 
 SettingsStore SettingsStore::forCurrentUser() {
     return SettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
@@ -42,10 +43,10 @@ QString SettingsStore::read(const QString& application, const QString& section,
         return defaultValue;
     if (info.isDir())
         throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is a folder").arg(key, path));
-    if (info.size() > maxValueBytes)
+    if (info.size() > maxValueBytes_)
         throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is larger than %3 bytes")
                           .arg(key, path)
-                          .arg(maxValueBytes));
+                          .arg(maxValueBytes_));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(

@@ -8,10 +8,10 @@
 // Nothing is cached: every read and write goes to the file at once.
 class SettingsStore {
 public:
-    // The largest value read back; a bigger file is reported, not loaded.
-    static constexpr qint64 maxValueBytes = qint64(2) << 30;
+    // The largest value read back by default; a bigger file is reported, not loaded.
+    static constexpr qint64 defaultMaxValueBytes = qint64(2) << 30;
 
-    explicit SettingsStore(QString root);
+    explicit SettingsStore(QString root, qint64 maxValueBytes = defaultMaxValueBytes);
 
     // The store in the user's config folder ($XDG_CONFIG_HOME, else ~/.config).
     static SettingsStore forCurrentUser();
@@ -35,4 +35,5 @@ public:
 
 private:
     QString root_;
+    qint64 maxValueBytes_;
 };

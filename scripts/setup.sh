@@ -1,0 +1,49 @@
+# Shared by run.sh, test.sh and bench.sh: installs the Debian packages a step needs.
+# shellcheck shell=bash
+
+# To build and run the program.
+CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins mdbtools-dev
+                        libmdb3 xdg-utils fonts-liberation)
+# To run every test: an X server for the end-to-end tests and the tools they drive it with,
+# mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
+CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
+                         desktop-file-utils appstream dpkg-dev file)
+
+# ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Some Debian packages are missing. Install them, then run this again:"
+        echo "  sudo apt-get install ${missing[*]}"
+        exit 1
+    fi
+    echo "Installing ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# start_xvfb: starts an X server on a free display for the end-to-end tests and exports DISPLAY.
+start_xvfb() {
+    local display
+    for display in $(seq 90 190); do
+        [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ] && continue
+        Xvfb ":${display}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        CORVANTIS_XVFB_PID=$!
+        for _ in $(seq 1 50); do
+            if xdpyinfo -display ":${display}" >/dev/null 2>&1; then
+                export DISPLAY=":${display}"
+                trap 'kill "$CORVANTIS_XVFB_PID" 2>/dev/null' EXIT
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$CORVANTIS_XVFB_PID" 2>/dev/null
+    done
+    echo "Could not start Xvfb on a free display" >&2
+    return 1
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up a Debian machine (installs what is missing), builds Corvantis and runs every test:
+# once in a build with warnings as errors, once more with AddressSanitizer and
+# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/setup.sh
+
+ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" "${CORVANTIS_TEST_PACKAGES[@]}"
+
+echo "== Formatting"
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench fuzz -name '*.cpp' -o -name '*.h')
+clang-format --dry-run --Werror "${sources[@]}"
+
+start_xvfb
+jobs=$(nproc)
+
+echo "== Build and test (warnings as errors)"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j"$jobs"
+ctest --preset ci -j"$jobs"
+
+echo "== Build and test (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake --preset sanitizers >/dev/null
+cmake --build --preset sanitizers -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --preset sanitizers -j"$jobs"

@@ -1,0 +1,109 @@
+#include "app/Failure.h"
+#include "app/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString app = QStringLiteral("Pellamark");
+const QString section = QStringLiteral("Corvantis");
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class SettingsStoreTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void missingKeyReadsAsDefault() {
+        QTemporaryDir root;
+        const SettingsStore store(root.path());
+        QCOMPARE(store.read(app, section, "No of Websites", "3"), QStringLiteral("3"));
+        QCOMPARE(store.read(app, section, "Websites", ""), QString());
+    }
+
+    void valueIsOneFilePerKeyHoldingExactlyItsBytes() {
+        QTemporaryDir root;
+        SettingsStore store(root.path());
+        const QString value = QStringLiteral(" site-a ;;\tsite-b;日本.jp;") + QChar(0x00e9);
+        store.write(app, section, "Websites", value);
+        store.write(app, section, "No of Websites", "");
+
+        QCOMPARE(fileBytes(root.path() + "/Pellamark/Corvantis/Websites"), value.toUtf8());
+        QCOMPARE(fileBytes(root.path() + "/Pellamark/Corvantis/No of Websites"), QByteArray());
+        QCOMPARE(store.read(app, section, "Websites", "x"), value);
+        QCOMPARE(store.read(app, section, "No of Websites", "3"), QString());
+    }
+
+    void handEditedFilesReadAsTyped() {
+        QTemporaryDir root;
+        const SettingsStore store(root.path());
+        const QString path = store.pathOf(app, section, "Websites");
+        writeBytes(path, "a;b\n"); // an editor's final line end is not part of the value
+        QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("a;b"));
+        writeBytes(path, "a;b\r\n\r\n");
+        QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("a;b\r\n"));
+        writeBytes(path, "caf\xe9;b"); // not UTF-8: byte for byte as Latin-1
+        QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("caf") + QChar(0xe9) + ";b");
+        writeBytes(path, "\xef\xbb\xbfx"); // a byte-order mark is kept as a character
+        QCOMPARE(store.read(app, section, "Websites", ""), QString(QChar(0xfeff)) + "x");
+    }
+
+    void unreadableKeyThrowsWithTheReason() {
+        QTemporaryDir root;
+        const SettingsStore store(root.path());
+        QDir().mkpath(store.pathOf(app, section, "Websites")); // a folder where the file must be
+        try {
+            store.read(app, section, "Websites", "");
+            QFAIL("a folder read as a value");
+        } catch (const Failure& failure) {
+            QVERIFY2(failure.description().contains("is a folder"), qPrintable(failure.description()));
+        }
+    }
+
+    void failedWriteKeepsTheOldValue() {
+        QTemporaryDir root;
+        SettingsStore store(root.path());
+        store.write(app, section, "Websites", "old");
+        // The section folder replaced by a regular file: nothing can be created under it,
+        // not even by root.
+        const QString sectionFolder = root.path() + "/Pellamark/Corvantis";
+        QDir(sectionFolder).removeRecursively();
+        writeBytes(sectionFolder, "not a folder");
+        QVERIFY_THROWS_EXCEPTION(Failure, store.write(app, section, "Websites", "new"));
+        QCOMPARE(fileBytes(sectionFolder), QByteArray("not a folder"));
+
+        SettingsStore under(root.path() + "/file-as-root");
+        writeBytes(root.path() + "/file-as-root", "x");
+        QVERIFY_THROWS_EXCEPTION(Failure, under.write(app, section, "No of Websites", "3"));
+    }
+
+    void backupKeepsTheStoredValueBeside() {
+        QTemporaryDir root;
+        SettingsStore store(root.path());
+        store.keepBackup(app, section, "Websites"); // nothing stored: nothing to keep
+        QVERIFY(!QFile::exists(store.pathOf(app, section, "Websites.bak")));
+        store.write(app, section, "Websites", "first");
+        store.keepBackup(app, section, "Websites");
+        store.write(app, section, "Websites", "second");
+        store.keepBackup(app, section, "Websites");
+        QCOMPARE(fileBytes(store.pathOf(app, section, "Websites.bak")), QByteArray("second"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SettingsStoreTest)
+#include "test_settings_store.moc"
