@@ -12,11 +12,11 @@
 
 namespace {
 
-QByteArray withoutOneTrailingLineEnd(QByteArray bytes) {
+QByteArrayView withoutOneTrailingLineEnd(QByteArrayView bytes) {
     if (bytes.endsWith("\r\n"))
-        bytes.chop(2);
-    else if (bytes.endsWith('\n'))
-        bytes.chop(1);
+        return bytes.chopped(2);
+    if (bytes.endsWith('\n'))
+        return bytes.chopped(1);
     return bytes;
 }
 
@@ -31,12 +31,12 @@ SettingsStore SettingsStore::forCurrentUser() {
 
 QString SettingsStore::pathOf(const QString& application, const QString& section,
                               const QString& key) const {
-    return root_ + QLatin1Char('/') + application + QLatin1Char('/') + section +
-           QLatin1Char('/') + key;
+    return root_ + QLatin1Char('/') + application + QLatin1Char('/') + section + QLatin1Char('/') +
+           key;
 }
 
-QString SettingsStore::read(const QString& application, const QString& section,
-                            const QString& key, const QString& defaultValue) const {
+QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
+                            const QString& defaultValue) const {
     const QString path = pathOf(application, section, key);
     const QFileInfo info(path);
     if (!info.exists())
@@ -51,22 +51,35 @@ QString SettingsStore::read(const QString& application, const QString& section,
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(
             QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
-    QByteArray bytes = file.readAll();
+    // A large list is decoded straight from the mapped file rather than from a copy of it.
+    if (const qint64 size = file.size(); size > 0) {
+        if (const uchar* mapped = file.map(0, size)) {
+            const QByteArrayView bytes(reinterpret_cast<const char*>(mapped), size);
+            QString value = decodeUtf8OrLatin1(withoutOneTrailingLineEnd(bytes));
+            file.unmap(const_cast<uchar*>(mapped));
+            return value;
+        }
+    }
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure(
             QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
-    return decodeUtf8OrLatin1(withoutOneTrailingLineEnd(std::move(bytes)));
+    return decodeUtf8OrLatin1(withoutOneTrailingLineEnd(bytes));
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,
                           const QString& value) {
+    writeUtf8(application, section, key, value.toUtf8());
+}
+
+void SettingsStore::writeUtf8(const QString& application, const QString& section,
+                              const QString& key, const QByteArray& bytes) {
     const QString path = pathOf(application, section, key);
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Cannot write setting \"%1\": cannot create the folder %2")
                           .arg(key, folder));
     QSaveFile file(path);
-    const QByteArray bytes = value.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw Failure(
             QStringLiteral("Cannot write setting \"%1\": %2").arg(key, file.errorString()));

@@ -25,6 +25,10 @@ public:
     void write(const QString& application, const QString& section, const QString& key,
                const QString& value);
 
+    // The same, for a value already encoded as UTF-8.
+    void writeUtf8(const QString& application, const QString& section, const QString& key,
+                   const QByteArray& bytes);
+
     // Copies the stored value to "<key>.bak" beside it (replacing an older copy), so that a
     // value that could not be read is not lost when the key is written next. Throws Failure.
     void keepBackup(const QString& application, const QString& section, const QString& key);

@@ -8,8 +8,8 @@ QString decodeUtf8OrLatin1(QByteArrayView bytes) {
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii)
         return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringConverter::Utf8,
-                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                    QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         return QString::fromLatin1(bytes);

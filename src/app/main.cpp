@@ -19,8 +19,8 @@ int main(int argc, char* argv[]) {
     SeededRandom random;
     SystemClock clock;
     SettingsStore settings = SettingsStore::forCurrentUser();
-    const Platform platform{dialogs, shell, random, clock, settings,
-                            QCoreApplication::applicationDirPath()};
+    const Platform platform{dialogs, shell,    random,
+                            clock,   settings, QCoreApplication::applicationDirPath()};
 
     Form1 window(platform);
     dialogs.setParentWindow(&window);
@@ -29,7 +29,8 @@ int main(int argc, char* argv[]) {
     // Every way a person ends the program is a close request, which saves the list: the end
     // of the desktop session and the signals sent at log-out too.
     TerminationSignals terminationSignals;
-    QObject::connect(&terminationSignals, &TerminationSignals::closeRequested, &window, &QWidget::close);
+    QObject::connect(&terminationSignals, &TerminationSignals::closeRequested, &window,
+                     &QWidget::close);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.close(); });
 

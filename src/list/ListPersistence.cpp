@@ -5,6 +5,8 @@
 #include "list/WebsiteList.h"
 #include "ui/CommandWindow.h"
 
+#include <QStringEncoder>
+
 namespace {
 
 const QString application = QStringLiteral("Pellamark");
@@ -13,25 +15,20 @@ const QString websitesKey = QStringLiteral("Websites");
 
 } // namespace
 
-QString joinWebsites(const WebsiteList& list) {
+QByteArray joinWebsitesUtf8(const WebsiteList& list) {
     qsizetype length = 0;
     for (int row = 0; row < list.count(); ++row)
-        length += list.text(row).size() + 1;
-    QString joined;
-    joined.reserve(length);
+        length += list.textView(row).size() * 3 + 1; // the most UTF-8 bytes a character takes
+    QByteArray joined(length, Qt::Uninitialized);
+    QStringEncoder utf8(QStringConverter::Utf8);
+    char* end = joined.data();
     for (int row = 0; row < list.count(); ++row) {
         if (row > 0)
-            joined += QLatin1Char(';');
-        joined += list.text(row);
+            *end++ = ';';
+        end = utf8.appendToBuffer(end, list.textView(row));
     }
+    joined.truncate(end - joined.data());
     return joined;
-}
-
-std::vector<QString> splitStoredWebsites(QStringView stored) {
-    std::vector<QString> pieces;
-    for (QStringView piece : stored.tokenize(QLatin1Char(';'), Qt::SkipEmptyParts))
-        pieces.push_back(piece.toString());
-    return pieces;
 }
 
 bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
@@ -40,21 +37,19 @@ bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& t
         trap.run(132, [&] { stored = settings.read(application, section, websitesKey, {}); });
     if (stored.isEmpty())
         return read;
-    std::vector<QString> pieces;
-    trap.run(136, [&] { pieces = splitStoredWebsites(stored); });
-    stored.clear();
-    trap.run(142, [&] { list.appendMany(std::move(pieces)); });
+    // The stored string itself becomes the entries' storage: no copy per entry.
+    trap.run(136, [&] { list.appendSplit(std::move(stored), QLatin1Char(';')); });
     return read;
 }
 
 void saveWebsiteList(CommandWindow& window, SettingsStore& settings, ErrorTrap& trap,
                      bool keepBackupFirst) {
-    QString joined;
-    trap.run(102, [&] { joined = joinWebsites(window.websiteList()); });
+    QByteArray joined;
+    trap.run(102, [&] { joined = joinWebsitesUtf8(window.websiteList()); });
     trap.run(110, [&] {
         if (keepBackupFirst)
             settings.keepBackup(application, section, websitesKey);
-        settings.write(application, section, websitesKey, joined);
+        settings.writeUtf8(application, section, websitesKey, joined);
     });
     trap.run(112, [&] { window.yield(); });
 }

@@ -1,18 +1,16 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QStringView>
-#include <vector>
 
 class CommandWindow;
 class ErrorTrap;
 class SettingsStore;
 class WebsiteList;
 
-// The stored form of the list: the entry texts joined with ";", no escaping. Empty pieces
-// are skipped when the list is read back.
-QString joinWebsites(const WebsiteList& list);
-std::vector<QString> splitStoredWebsites(QStringView stored);
+// The stored form of the list, as UTF-8: the entry texts joined with ";", no escaping. Reading
+// it back (WebsiteList::appendSplit) skips the empty pieces.
+QByteArray joinWebsitesUtf8(const WebsiteList& list);
 
 // Start-up: fills the list from the "Websites" setting (statements 132 to 144). Returns false
 // when the stored value could not be read, so that the close keeps a backup before saving.

@@ -1,6 +1,19 @@
 #include "list/WebsiteList.h"
 
+#include <algorithm>
 #include <utility>
+
+namespace {
+
+// New texts are copied into blocks of this many characters; a longer text gets its own block.
+constexpr qsizetype blockCharacters = qsizetype(1) << 20;
+
+} // namespace
+
+QStringView WebsiteList::textView(int row) const {
+    const Entry& entry = entryAt(row);
+    return QStringView(blocks_[entry.block]).mid(entry.start, entry.length);
+}
 
 void WebsiteList::setChecked(int row, bool checked) {
     entries_.at(static_cast<size_t>(row)).checked = checked;
@@ -8,29 +21,67 @@ void WebsiteList::setChecked(int row, bool checked) {
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
 
-void WebsiteList::append(const QString& text) {
-    const int row = count();
-    beginInsertRows({}, row, row);
-    entries_.push_back({text, false});
+void WebsiteList::store(QStringView text) {
+    const bool fits =
+        !blocks_.empty() && blocks_.back().capacity() - blocks_.back().size() >= text.size();
+    if (!fits) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(blockCharacters, text.size()));
+    }
+    QString& block = blocks_.back();
+    entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
+                        static_cast<std::uint32_t>(text.size()), block.size(), false});
+    block.append(text);
+}
+
+void WebsiteList::announceStored() {
+    if (announced_ == count())
+        return;
+    beginInsertRows({}, announced_, count() - 1);
+    announced_ = count();
     endInsertRows();
 }
 
-void WebsiteList::appendMany(std::vector<QString> texts) {
-    if (texts.empty())
+void WebsiteList::append(QStringView text) {
+    BulkAppend bulk(*this);
+    bulk.add(text);
+}
+
+void WebsiteList::appendMany(const std::vector<QString>& texts) {
+    BulkAppend bulk(*this);
+    for (const QString& text : texts)
+        bulk.add(text);
+}
+
+void WebsiteList::appendSplit(QString text, QChar separator) {
+    const auto block = static_cast<std::uint32_t>(blocks_.size());
+    const QStringView all(text);
+    const qsizetype firstNew = count();
+    entries_.reserve(entries_.size() + static_cast<size_t>(all.count(separator)) + 1);
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype end = all.indexOf(separator, start);
+        if (end < 0)
+            end = all.size();
+        if (end > start)
+            entries_.push_back({block, static_cast<std::uint32_t>(end - start), start, false});
+        start = end + 1;
+    }
+    if (count() == firstNew)
         return;
-    const int first = count();
-    beginInsertRows({}, first, first + static_cast<int>(texts.size()) - 1);
-    entries_.reserve(entries_.size() + texts.size());
-    for (QString& text : texts)
-        entries_.push_back({std::move(text), false});
-    endInsertRows();
+    // The stored text becomes a block of its own; a later append must not write into it.
+    text.squeeze();
+    blocks_.push_back(std::move(text));
+    announceStored();
 }
 
 void WebsiteList::removeAt(int row) {
+    announceStored();
     if (row < 0 || row >= count())
         return;
     beginRemoveRows({}, row, row);
     entries_.erase(entries_.begin() + row);
+    --announced_;
     endRemoveRows();
 }
 
@@ -38,6 +89,9 @@ void WebsiteList::clear() {
     beginResetModel();
     entries_.clear();
     entries_.shrink_to_fit();
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    announced_ = 0;
     endResetModel();
 }
 
@@ -53,7 +107,7 @@ QString WebsiteList::cellText(int row, int column) const {
 }
 
 int WebsiteList::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : count();
+    return parent.isValid() ? 0 : announced_;
 }
 
 int WebsiteList::columnCount(const QModelIndex& parent) const {

@@ -3,11 +3,17 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <cstdint>
 #include <vector>
 
 // The website entries that ListView1 shows: one address text and a check mark each, in the
 // order they were added. Rows are 0-based here; the commands speak of positions 1 to count.
-// The entries live in one contiguous vector, so a million of them stay cheap to show and scan.
+//
+// The texts live in a few large character blocks and each entry is a span of one block, so a
+// million entries cost a few allocations rather than a million, and a restored list keeps the
+// stored string itself as its block. Removing an entry leaves its characters unused in their
+// block until the list is cleared.
 class WebsiteList : public QAbstractTableModel {
     Q_OBJECT
 
@@ -15,15 +21,34 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int count() const { return static_cast<int>(entries_.size()); }
-    const QString& text(int row) const { return entries_.at(static_cast<size_t>(row)).text; }
-    bool isChecked(int row) const { return entries_.at(static_cast<size_t>(row)).checked; }
+    QString text(int row) const { return textView(row).toString(); }
+    QStringView textView(int row) const;
+    bool isChecked(int row) const { return entryAt(row).checked; }
     void setChecked(int row, bool checked);
 
-    void append(const QString& text);
+    void append(QStringView text);
+    void append(const QString& text) { append(QStringView(text)); }
     // Appends many entries with one notification to the views.
-    void appendMany(std::vector<QString> texts);
+    void appendMany(const std::vector<QString>& texts);
+    // Appends every non-empty piece of text between separators, keeping text as the storage.
+    void appendSplit(QString text, QChar separator);
     void removeAt(int row);
     void clear();
+
+    // Appends entries and tells the views once, when it is flushed or goes out of scope. For
+    // loads that do not yield to the event loop in between.
+    class BulkAppend {
+    public:
+        explicit BulkAppend(WebsiteList& list) : list_(list) {}
+        ~BulkAppend() { flush(); }
+        BulkAppend(const BulkAppend&) = delete;
+        BulkAppend& operator=(const BulkAppend&) = delete;
+        void add(QStringView text) { list_.store(text); }
+        void flush() { list_.announceStored(); }
+
+    private:
+        WebsiteList& list_;
+    };
 
     // Column headers: the list has none until start-up adds its one column.
     void addColumn(const QString& caption);
@@ -40,9 +65,20 @@ public:
 
 private:
     struct Entry {
-        QString text;
-        bool checked = false;
+        std::uint32_t block;
+        std::uint32_t length;
+        qsizetype start;
+        bool checked;
     };
+
+    const Entry& entryAt(int row) const { return entries_.at(static_cast<size_t>(row)); }
+    // Copies text into the block being filled; the entry is not yet shown to the views.
+    void store(QStringView text);
+    // Tells the views about the entries stored since the last announcement.
+    void announceStored();
+
+    std::vector<QString> blocks_;
     std::vector<Entry> entries_;
+    int announced_ = 0; // entries the views have been told about
     QStringList captions_;
 };

@@ -90,7 +90,7 @@ void Form1::createControls() {
 }
 
 void Form1::setTabOrderByIndex() {
-    QWidget* const order[] = {ListView1,   PushButton1,  PushButton4, PushButton6, PushButton9,
+    QWidget* const order[] = {ListView1,    PushButton1, PushButton4, PushButton6, PushButton9,
                               PushButton10, PushButton2, PushButton5, Text1};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);

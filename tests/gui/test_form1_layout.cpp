@@ -98,9 +98,9 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.ListView1->setFocus();
-        const QList<QWidget*> expected = {w.PushButton1, w.PushButton4, w.PushButton6,
+        const QList<QWidget*> expected = {w.PushButton1, w.PushButton4,  w.PushButton6,
                                           w.PushButton9, w.PushButton10, w.PushButton2,
-                                          w.PushButton5, w.Text1, w.ListView1};
+                                          w.PushButton5, w.Text1,        w.ListView1};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);

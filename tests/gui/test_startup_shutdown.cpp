@@ -70,7 +70,8 @@ private slots:
         w.websiteList().append("new");
         w.close();
         // The folder cannot be replaced by the save: reported, and nothing of it is lost.
-        QCOMPARE(fixture.env.dialogs.reportPlaces().last(), QStringLiteral("Form1.Form_QueryUnload 110"));
+        QCOMPARE(fixture.env.dialogs.reportPlaces().last(),
+                 QStringLiteral("Form1.Form_QueryUnload 110"));
         QVERIFY(QFile::exists(websites + "/inside"));
     }
 

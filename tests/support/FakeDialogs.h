@@ -4,8 +4,8 @@
 #include "app/Platform.h"
 
 #include <QQueue>
-#include <functional>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 // Answers the program's boxes and dialogs from a script and records what they were asked.
@@ -20,9 +20,9 @@ public:
     std::vector<ErrorReport> reports;
     std::vector<CommonDialog> shownDialogs; // what each open or save dialog was asked with
 
-    QQueue<QString> inputAnswers;     // empty text when none is left (the user cancelled)
-    QQueue<QStringList> openAnswers;  // no files when none is left
-    QQueue<QString> saveAnswers;      // empty path when none is left
+    QQueue<QString> inputAnswers;    // empty text when none is left (the user cancelled)
+    QQueue<QStringList> openAnswers; // no files when none is left
+    QQueue<QString> saveAnswers;     // empty path when none is left
 
     // Runs while a box is open, as a person could act then (a report shown during a run).
     std::function<void()> whileReportShown;
@@ -56,7 +56,8 @@ public:
     QStringList reportPlaces() const {
         QStringList places;
         for (const ErrorReport& report : reports)
-            places.append(report.procedure() + QLatin1Char(' ') + QString::number(report.statement()));
+            places.append(report.procedure() + QLatin1Char(' ') +
+                          QString::number(report.statement()));
         return places;
     }
 };

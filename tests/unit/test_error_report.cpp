@@ -9,7 +9,8 @@ class ErrorReportTest : public QObject {
 
 private slots:
     void textIsBuiltCharacterForCharacter() {
-        const ErrorReport report(QStringLiteral("Overflow"), QStringLiteral("Form1.Form_Load"), 144);
+        const ErrorReport report(QStringLiteral("Overflow"), QStringLiteral("Form1.Form_Load"),
+                                 144);
         QCOMPARE(report.text(),
                  QStringLiteral("Overflow\r\nin Corvantis2021/08/31.Form1.Form_Load at line 144\r\r"
                                 "Please email screenshot of this message to ") +
@@ -19,7 +20,8 @@ private slots:
 
     void trapReportsTheFailedStatementAndGoesOn() {
         FakeDialogs dialogs;
-        ErrorTrap trap(QStringLiteral("Main.SaveListviewProperlySpacedWithoutProgressBar"), dialogs);
+        ErrorTrap trap(QStringLiteral("Main.SaveListviewProperlySpacedWithoutProgressBar"),
+                       dialogs);
         QStringList ran;
         QVERIFY(trap.run(100, [&] { ran << "100"; }));
         QVERIFY(!trap.run(102, [&] {
@@ -34,7 +36,8 @@ private slots:
                  QStringList({"Main.SaveListviewProperlySpacedWithoutProgressBar 102",
                               "Main.SaveListviewProperlySpacedWithoutProgressBar 104"}));
         QVERIFY(dialogs.reports.at(0).text().startsWith(
-            "Path not found\r\nin Corvantis2021/08/31.Main.SaveListviewProperlySpacedWithoutProgressBar "
+            "Path not found\r\nin "
+            "Corvantis2021/08/31.Main.SaveListviewProperlySpacedWithoutProgressBar "
             "at line 102\r\r"));
     }
 

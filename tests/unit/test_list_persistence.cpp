@@ -6,8 +6,17 @@
 
 namespace {
 
-QStringList toList(const std::vector<QString>& pieces) {
-    return QStringList(pieces.begin(), pieces.end());
+QStringList entriesOf(const WebsiteList& list) {
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row)
+        texts.append(list.text(row));
+    return texts;
+}
+
+QStringList splitStored(const QString& stored) {
+    WebsiteList list;
+    list.appendSplit(stored, QLatin1Char(';'));
+    return entriesOf(list);
 }
 
 } // namespace
@@ -29,25 +38,48 @@ private slots:
     void storedStringSplitsIntoEntries() {
         QFETCH(QString, stored);
         QFETCH(QStringList, entries);
-        QCOMPARE(toList(splitStoredWebsites(stored)), entries);
+        QCOMPARE(splitStored(stored), entries);
     }
 
     void entriesJoinWithSemicolons() {
         WebsiteList list;
-        QCOMPARE(joinWebsites(list), QString());
+        QCOMPARE(joinWebsitesUtf8(list), QByteArray());
         list.appendMany({"site-a", "", "site-b", "a/page?x=1;y=2"});
-        QCOMPARE(joinWebsites(list), QStringLiteral("site-a;;site-b;a/page?x=1;y=2"));
+        QCOMPARE(joinWebsitesUtf8(list), QByteArray("site-a;;site-b;a/page?x=1;y=2"));
         // What cannot survive the format: the empty entry goes, the ";" splits its entry.
-        QCOMPARE(toList(splitStoredWebsites(joinWebsites(list))),
+        QCOMPARE(splitStored(QString::fromUtf8(joinWebsitesUtf8(list))),
                  QStringList({"site-a", "site-b", "a/page?x=1", "y=2"}));
         WebsiteList onlyEmpty;
         onlyEmpty.append("");
-        QCOMPARE(joinWebsites(onlyEmpty), QString());
+        QCOMPARE(joinWebsitesUtf8(onlyEmpty), QByteArray());
+        WebsiteList wide;
+        wide.appendMany(
+            {QStringLiteral("日本.jp"), QStringLiteral("caf\u00e9"), QStringLiteral("\U0001F600")});
+        QCOMPARE(joinWebsitesUtf8(wide), QStringLiteral("日本.jp;caf\u00e9;").toUtf8() +
+                                             QStringLiteral("\U0001F600").toUtf8());
+    }
+
+    void appendsAfterARestoreGoToTheirOwnStorage() {
+        WebsiteList list;
+        list.appendSplit(QStringLiteral("a;b"), QLatin1Char(';'));
+        list.append(u"c");
+        list.appendSplit(QStringLiteral(";;"), QLatin1Char(';'));
+        const QString longText(3'000'000, QLatin1Char('x')); // larger than one storage block
+        list.append(longText);
+        {
+            WebsiteList::BulkAppend bulk(list);
+            bulk.add(u"d");
+            QCOMPARE(list.rowCount(), 4); // the views hear of it once, at the end
+        }
+        list.removeAt(1);
+        QCOMPARE(entriesOf(list), QStringList({"a", "c", longText, "d"}));
+        QCOMPARE(list.rowCount(), 4);
     }
 
     void modelBehavesForViews() {
         WebsiteList list;
-        QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&list,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.addColumn(" Websites");
         list.appendMany({"a", "b", "c"});
         list.append("d");
@@ -58,7 +90,8 @@ private slots:
         QCOMPARE(list.count(), 3);
         QCOMPARE(list.text(0), QStringLiteral("b"));
         QVERIFY(list.isChecked(0) && list.isChecked(1) && !list.isChecked(2));
-        QCOMPARE(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral(" Websites"));
+        QCOMPARE(list.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral(" Websites"));
         list.clear();
         QCOMPARE(list.rowCount(), 0);
     }

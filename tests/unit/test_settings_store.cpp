@@ -58,7 +58,8 @@ private slots:
         writeBytes(path, "a;b\r\n\r\n");
         QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("a;b\r\n"));
         writeBytes(path, "caf\xe9;b"); // not UTF-8: byte for byte as Latin-1
-        QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("caf") + QChar(0xe9) + ";b");
+        QCOMPARE(store.read(app, section, "Websites", ""),
+                 QStringLiteral("caf") + QChar(0xe9) + ";b");
         writeBytes(path, "\xef\xbb\xbfx"); // a byte-order mark is kept as a character
         QCOMPARE(store.read(app, section, "Websites", ""), QString(QChar(0xfeff)) + "x");
     }
@@ -71,7 +72,8 @@ private slots:
             store.read(app, section, "Websites", "");
             QFAIL("a folder read as a value");
         } catch (const Failure& failure) {
-            QVERIFY2(failure.description().contains("is a folder"), qPrintable(failure.description()));
+            QVERIFY2(failure.description().contains("is a folder"),
+                     qPrintable(failure.description()));
         }
     }
 
