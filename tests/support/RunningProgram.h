@@ -30,8 +30,10 @@ public:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    // Starts the program; extraPath goes first on PATH (for a recording xdg-open).
-    void start(const QString& extraPath = {}, const QString& program = defaultProgram()) {
+    // Starts the program; extraPath goes first on PATH (for a recording xdg-open). A launcher
+    // such as setpriv may stand in front of it: then program is the launcher.
+    void start(const QString& extraPath = {}, const QString& program = defaultProgram(),
+               const QStringList& arguments = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
@@ -40,7 +42,7 @@ public:
             env.insert(QStringLiteral("PATH"), extraPath + QLatin1Char(':') + env.value("PATH"));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, {});
+        process.start(program, arguments);
     }
 
     static QString defaultProgram() {
