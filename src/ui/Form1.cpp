@@ -66,7 +66,7 @@ void Form1::connectHandlers() {
                            static_cast<QWidget*>(PushButton4), static_cast<QWidget*>(PushButton5),
                            static_cast<QWidget*>(PushButton6), static_cast<QWidget*>(PushButton9),
                            static_cast<QWidget*>(PushButton10), ListView1->viewport(),
-                           static_cast<QWidget*>(ListView1->header()), static_cast<QWidget*>(Frame2)}) {
+                           ListView1->header()->viewport(), static_cast<QWidget*>(Frame2)}) {
         hover->setMouseTracking(true);
         hover->installEventFilter(this);
     }
