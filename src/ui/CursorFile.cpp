@@ -13,6 +13,7 @@ constexpr int headerSize = 6;
 constexpr int entrySize = 16;
 constexpr int cursorType = 2;
 constexpr int preferredSize = 32;
+constexpr int largestImageMegabytes = 4;
 
 struct DirectoryEntry {
     int width = 0;
@@ -83,9 +84,14 @@ QImage decodeImage(const QByteArray& bytes, int index) {
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "cur");
-    if (!reader.canRead())
+    if (!QImageReader::supportedImageFormats().contains("cur"))
         notACursor(QStringLiteral("no reader for cursor images is installed"));
+    QImageReader reader(&buffer, "cur");
+    // A cursor image is at most 256 x 256 pixels (256 KiB); a header that claims more must not
+    // make the reader allocate hundreds of megabytes.
+    reader.setAllocationLimit(largestImageMegabytes);
+    if (!reader.canRead())
+        notACursor(QStringLiteral("its images cannot be read"));
     if (index > 0 && !reader.jumpToImage(index))
         notACursor(QStringLiteral("image %1 cannot be found").arg(index + 1));
     QImage image = reader.read();

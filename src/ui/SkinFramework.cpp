@@ -67,8 +67,9 @@ void SkinFramework::ApplyWindow(QWidget* window) {
         return;
     if (mainWindowOn_ && window)
         window->setStyleSheet(styleSheet_);
-    if (dialogsOn_ && !skinningDialogs_) {
-        QCoreApplication::instance()->installEventFilter(this);
+    QCoreApplication* const application = QCoreApplication::instance();
+    if (dialogsOn_ && application && !skinningDialogs_) {
+        application->installEventFilter(this);
         skinningDialogs_ = true;
     }
 }
