@@ -92,20 +92,6 @@ private slots:
             QCOMPARE(window().cursor().shape(), Qt::WaitCursor);
         }
     }
-
-    void theHoverFollowsTheButtonsWithTheSkinOnToo() {
-        test_ = std::make_unique<WindowUnderTest>();
-        QFile skin(qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + "/x/o.cjs");
-        QVERIFY(skin.open(QIODevice::ReadOnly));
-        test_->env.placeInProgramFolder("x/o.cjs", skin.readAll());
-        test_->load();
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
-        moveOnto(window().PushButton9, QPoint(30, 10));
-        QCOMPARE(window().pointerState(), PointerState::Custom);
-        moveOnto(window().Frame2, QPoint(4, 50));
-        QCOMPARE(window().pointerState(), PointerState::Default);
-    }
 };
 
 QTEST_MAIN(TestAppearanceHover)
