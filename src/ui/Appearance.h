@@ -5,12 +5,14 @@
 
 class Form1;
 
-// True when the file's last-modified time can be read. Never throws, leaves nothing behind.
+// True when the file's last-modified time can be read (a folder counts too). Never throws,
+// leaves nothing behind; false for an empty path or a missing folder.
 bool FileExists(const QString& path);
 
-// Applies the skin file "x/o.cjs" beside the program, when it is there. Throws Failure when a
-// step fails; the steps before it stay done.
+// Applies the skin file "x/o.cjs" beside the program, when it is there as a regular file: the
+// window and its frames take the button-face colour, then the skin is loaded, switched on and
+// applied. Throws Failure when a step fails; the steps before it stay done.
 void ApplySkin(Form1& window);
 
-// Reads a .CUR cursor file. Throws Failure when the file is not a cursor Qt can show.
+// Reads a .CUR cursor file. Throws Failure when the file cannot be read or is not a cursor.
 QCursor loadCursorFile(const QString& path);

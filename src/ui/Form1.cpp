@@ -62,12 +62,12 @@ void Form1::connectHandlers() {
     // Hover feedback: the buttons show the hand, the list, the frame and the window's own
     // surface the arrow. The count box and the progress bar keep whatever was shown.
     setMouseTracking(true);
-    for (QWidget* hover :
-         {static_cast<QWidget*>(PushButton1), static_cast<QWidget*>(PushButton2),
-          static_cast<QWidget*>(PushButton4), static_cast<QWidget*>(PushButton5),
-          static_cast<QWidget*>(PushButton6), static_cast<QWidget*>(PushButton9),
-          static_cast<QWidget*>(PushButton10), ListView1->viewport(),
-          static_cast<QWidget*>(ListView1->header()), static_cast<QWidget*>(Frame2)}) {
+    QWidget* const hoverAreas[] = {
+        PushButton1,  PushButton2,           PushButton4,
+        PushButton5,  PushButton6,           PushButton9,
+        PushButton10, ListView1->viewport(), ListView1->header()->viewport(),
+        Frame2};
+    for (QWidget* hover : hoverAreas) {
         hover->setMouseTracking(true);
         hover->installEventFilter(this);
     }

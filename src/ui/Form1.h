@@ -87,6 +87,7 @@ protected:
 
 private:
     void createControls();
+    void nameControls();
     void setTabOrderByIndex();
     void connectHandlers();
     void Form_QueryUnload();

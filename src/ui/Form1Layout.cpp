@@ -1,6 +1,7 @@
 // The controls of the main window: kind, text, position, size, font and tab order.
 #include "ui/Form1.h"
 #include "ui/ProgressBar.h"
+#include "ui/SkinFramework.h"
 #include "ui/Twips.h"
 
 #include <QGroupBox>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
+#include <utility>
 
 namespace {
 
@@ -86,7 +88,27 @@ void Form1::createControls() {
     placeButton(PushButton5, QStringLiteral("Save Websites To Text File"),
                 twipsRect(4080, 3770, 3840, 405));
 
+    nameControls();
     setTabOrderByIndex();
+}
+
+// The names by which the skin addresses the controls.
+void Form1::nameControls() {
+    const std::pair<QObject*, const char*> names[] = {{this, "Form1"},
+                                                      {ListView1, "ListView1"},
+                                                      {Frame2, "Frame2"},
+                                                      {Text1, "Text1"},
+                                                      {ProgressBar1, "ProgressBar1"},
+                                                      {PushButton1, "PushButton1"},
+                                                      {PushButton4, "PushButton4"},
+                                                      {PushButton6, "PushButton6"},
+                                                      {PushButton9, "PushButton9"},
+                                                      {PushButton10, "PushButton10"},
+                                                      {PushButton2, "PushButton2"},
+                                                      {PushButton5, "PushButton5"},
+                                                      {SkinFramework1, "SkinFramework1"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
 }
 
 void Form1::setTabOrderByIndex() {
