@@ -1,8 +1,8 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
-#include "app/SetAppTitle.h"
 #include "app/SettingsStore.h"
+#include "app/SetAppTitle.h"
 #include "list/DefaultList.h"
 #include "list/ListEditing.h"
 #include "list/ListPersistence.h"
@@ -64,12 +64,11 @@ void Form1::connectHandlers() {
     // Hover feedback: the buttons show the hand, the list, the frame and the window's own
     // surface the arrow. The count box and the progress bar keep whatever was shown.
     setMouseTracking(true);
-    for (QWidget* hover :
-         {static_cast<QWidget*>(PushButton1), static_cast<QWidget*>(PushButton2),
-          static_cast<QWidget*>(PushButton4), static_cast<QWidget*>(PushButton5),
-          static_cast<QWidget*>(PushButton6), static_cast<QWidget*>(PushButton9),
-          static_cast<QWidget*>(PushButton10), ListView1->viewport(),
-          static_cast<QWidget*>(ListView1->header()), static_cast<QWidget*>(Frame2)}) {
+    for (QWidget* hover : {static_cast<QWidget*>(PushButton1), static_cast<QWidget*>(PushButton2),
+                           static_cast<QWidget*>(PushButton4), static_cast<QWidget*>(PushButton5),
+                           static_cast<QWidget*>(PushButton6), static_cast<QWidget*>(PushButton9),
+                           static_cast<QWidget*>(PushButton10), ListView1->viewport(),
+                           static_cast<QWidget*>(ListView1->header()), static_cast<QWidget*>(Frame2)}) {
         hover->setMouseTracking(true);
         hover->installEventFilter(this);
     }
@@ -85,8 +84,7 @@ void Form1::Form_Load() {
     bool cursorFileFound = false;
     trap.run(104, [&] { cursorFileFound = FileExists(folder + QStringLiteral("/HAND-M.CUR")); });
     if (cursorFileFound)
-        trap.run(106,
-                 [&] { setCustomPointer(loadCursorFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+        trap.run(106, [&] { setCustomPointer(loadCursorFile(folder + QStringLiteral("/HAND-M.CUR"))); });
 
     trap.run(126, [&] {
         setWindowTitle(QLatin1String(productName));
@@ -136,8 +134,9 @@ void Form1::Text1_Change() {
     // The count box has no error report of its own: a store that cannot be written would
     // otherwise show a box at every keystroke. The list save at close reports such a store.
     try {
-        platform_.settings.write(QLatin1String(settingsApplication), QLatin1String(settingsSection),
-                                 QLatin1String(countKey), Text1->text());
+        platform_.settings.write(QLatin1String(settingsApplication),
+                                 QLatin1String(settingsSection), QLatin1String(countKey),
+                                 Text1->text());
     } catch (const std::exception& failure) {
         qWarning("%s", failure.what());
     }
