@@ -28,7 +28,8 @@ private slots:
         program.storeSetting(QStringLiteral("No of Websites"), QByteArray::number(count));
         program.setEnvironment(QStringLiteral("PATH"),
                                QString::fromUtf8(recorder.pathWithRecorderFirst()));
-        QVERIFY2(program.start(), "the program's window did not appear");
+        const QString startFailure = program.start();
+        QVERIFY2(startFailure.isEmpty(), qPrintable(startFailure));
 
         program.clickAt(268, 364); // "Start Opening Websites": client x 8..528, y 351..378
         QTRY_VERIFY_WITH_TIMEOUT(recorder.calls().size() >= count, 20000);

@@ -39,8 +39,9 @@ public:
         environment_.insert(name, value);
     }
 
-    // Starts the program and waits for its window named "Corvantis" to be shown.
-    bool start() {
+    // Starts the program and waits for its window named "Corvantis" to be shown. Returns what
+    // went wrong, or an empty text.
+    QString start() {
         environment_.insert(QStringLiteral("HOME"), home_.path());
         environment_.insert(QStringLiteral("XDG_CONFIG_HOME"),
                             home_.path() + QStringLiteral("/config"));
@@ -50,9 +51,12 @@ public:
         process_.start(qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + QStringLiteral("/corvantis"),
                        {});
         if (!process_.waitForStarted(10000))
-            return false;
+            return QStringLiteral("the program did not start: ") + process_.errorString();
         const QDeadlineTimer deadline(20000);
-        while (!deadline.hasExpired() && process_.state() == QProcess::Running) {
+        while (!deadline.hasExpired()) {
+            if (process_.state() != QProcess::Running)
+                return QStringLiteral("the program ended at once, exit code %1")
+                    .arg(process_.exitCode());
             window_ = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                QStringLiteral("--pid"), QString::number(process_.processId()),
                                QStringLiteral("--name"), QStringLiteral("^Corvantis$")})
@@ -60,11 +64,11 @@ public:
             if (!window_.isEmpty()) {
                 window_ = window_.split('\n').first();
                 QTest::qWait(300); // let the window finish its first paint
-                return true;
+                return {};
             }
             QTest::qWait(100);
         }
-        return false;
+        return QStringLiteral("the program's window did not appear");
     }
 
     // Clicks at a point of the window's client area, in pixels.
