@@ -1,6 +1,7 @@
 #include "list/ListEditing.h"
 
 #include "app/ErrorTrap.h"
+#include "app/Failure.h"
 #include "list/WebsiteList.h"
 #include "ui/CommandWindow.h"
 

@@ -1,6 +1,7 @@
 #include "opener/OpeningRun.h"
 
 #include "app/ErrorTrap.h"
+#include "app/Failure.h"
 #include "list/WebsiteList.h"
 #include "opener/CountConversion.h"
 #include "opener/RandomIndex.h"
