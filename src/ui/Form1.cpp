@@ -11,6 +11,7 @@
 #include "opener/OpeningRun.h"
 #include "ui/AppIcon.h"
 #include "ui/Appearance.h"
+#include "ui/CheckBoxDoubleClickFilter.h"
 #include "ui/ProgressBar.h"
 #include "ui/SkinFramework.h"
 #include "ui/Twips.h"
@@ -57,6 +58,7 @@ void Form1::connectHandlers() {
     connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(ListView1, &QTreeView::doubleClicked, this, &Form1::ListView1_DblClick);
+    new CheckBoxDoubleClickFilter(ListView1); // a double-click on a check box only ticks it
     ListView1->installEventFilter(this);
 
     // Hover feedback: the buttons show the hand, the list, the frame and the window's own

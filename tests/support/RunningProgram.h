@@ -1,74 +1,94 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
-// The real program started under the X server of $DISPLAY, with a home and config folder of
-// its own, so end-to-end tests see exactly what a person's session would.
+// The real program under the X server in $DISPLAY, with its own temporary HOME and config
+// folder, so end-to-end tests see what a person's session would. Store settings first, then
+// start(); the window is driven with xdotool and closed as a window manager closes it.
 class RunningProgram {
 public:
-    QTemporaryDir home;
-    QProcess process;
-
-    QString configPath(const QString& key) const {
-        return home.path() + QStringLiteral("/config/Pellamark/Corvantis/") + key;
+    RunningProgram() { environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); }
+    ~RunningProgram() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
     }
-    void storeSetting(const QString& key, const QByteArray& bytes) const {
-        QDir().mkpath(QFileInfo(configPath(key)).absolutePath());
-        QFile file(configPath(key));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    QString homePath() const { return home_.path(); }
+
+    // A value of the program's settings, as the raw UTF-8 bytes of its file.
+    QString settingPath(const QString& key) const {
+        return home_.path() + QStringLiteral("/config/Pellamark/Corvantis/") + key;
+    }
+    void storeSetting(const QString& key, const QByteArray& bytes) {
+        QDir().mkpath(home_.path() + QStringLiteral("/config/Pellamark/Corvantis"));
+        QFile file(settingPath(key));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot store a setting");
     }
     QByteArray storedSetting(const QString& key) const {
-        QFile file(configPath(key));
+        QFile file(settingPath(key));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    // Starts the program; extraPath goes first on PATH (for a recording xdg-open). A launcher
-    // such as setpriv may stand in front of it: then program is the launcher.
-    void start(const QString& extraPath = {}, const QString& program = defaultProgram(),
-               const QStringList& arguments = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        if (!extraPath.isEmpty())
-            env.insert(QStringLiteral("PATH"), extraPath + QLatin1Char(':') + env.value("PATH"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program, arguments);
+    void setEnvironment(const QString& name, const QString& value) {
+        environment_.insert(name, value);
     }
 
     static QString defaultProgram() {
         return qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + QStringLiteral("/corvantis");
     }
 
-    // The X window of the main window, once it is shown; 0 when it does not appear in time.
-    unsigned long waitForWindow(int timeoutMs = 20000) {
-        QProcess search;
-        search.start(QStringLiteral("xdotool"),
-                     {"search", "--sync", "--onlyvisible", "--pid",
-                      QString::number(process.processId()), "--name", "^Corvantis$"});
-        if (!search.waitForFinished(timeoutMs)) {
-            search.kill();
-            search.waitForFinished();
-            return 0;
+    // Starts the program (or a launcher such as setpriv in front of it) and waits for its
+    // window named "Corvantis" to be shown. Returns what went wrong, or an empty text.
+    QString start(const QString& program = defaultProgram(), const QStringList& arguments = {}) {
+        environment_.insert(QStringLiteral("HOME"), home_.path());
+        environment_.insert(QStringLiteral("XDG_CONFIG_HOME"),
+                            home_.path() + QStringLiteral("/config"));
+        environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process_.setProcessEnvironment(environment_);
+        process_.setProcessChannelMode(QProcess::ForwardedChannels);
+        process_.start(program, arguments);
+        if (!process_.waitForStarted(10000))
+            return QStringLiteral("the program did not start: ") + process_.errorString();
+        const QDeadlineTimer deadline(20000);
+        while (!deadline.hasExpired()) {
+            if (process_.state() != QProcess::Running)
+                return QStringLiteral("the program ended at once, exit code %1")
+                    .arg(process_.exitCode());
+            const QByteArray found =
+                xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--pid"), QString::number(process_.processId()),
+                         QStringLiteral("--name"), QStringLiteral("^Corvantis$")})
+                    .trimmed();
+            if (!found.isEmpty()) {
+                window_ = found.split('\n').first().toULong();
+                QTest::qWait(300); // let the window finish its first paint
+                return {};
+            }
+            QTest::qWait(100);
         }
-        window_ = search.readAllStandardOutput().split('\n').value(0).trimmed().toULong();
-        return window_;
+        return QStringLiteral("the program's window did not appear");
     }
 
-    // Clicks at a point of the window's client area, as a person would.
-    bool click(int x, int y) const {
-        return QProcess::execute(QStringLiteral("xdotool"),
-                                 {"mousemove", "--sync", "--window", QString::number(window_),
-                                  QString::number(x), QString::number(y), "click", "1"}) == 0;
+    qint64 pid() const { return process_.processId(); }
+
+    // Clicks at a point of the window's client area, in pixels.
+    void clickAt(int x, int y) {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
+                 QString::number(window_), QString::number(x), QString::number(y),
+                 QStringLiteral("click"), QStringLiteral("1")});
     }
 
     // Sends the message a window manager sends when the close box is pressed.
@@ -90,17 +110,29 @@ public:
         return sent != 0;
     }
 
-    bool waitForExit(int timeoutMs = 20000) {
-        return process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    // Waits for the program to end; its exit code, or -1 when it did not end normally.
+    int waitForExit(int timeoutMs = 15000) {
+        if (!process_.waitForFinished(timeoutMs) || process_.exitStatus() != QProcess::NormalExit)
+            return -1;
+        return process_.exitCode();
     }
 
-    ~RunningProgram() {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
+    // Ends the program as the session does at log-out (SIGTERM): a normal close that saves.
+    int terminate() {
+        process_.terminate();
+        return waitForExit();
     }
 
 private:
+    static QByteArray xdotool(const QStringList& arguments) {
+        QProcess tool;
+        tool.start(QStringLiteral("xdotool"), arguments);
+        tool.waitForFinished(10000);
+        return tool.readAllStandardOutput();
+    }
+
+    QTemporaryDir home_;
+    QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+    QProcess process_;
     unsigned long window_ = 0;
 };
