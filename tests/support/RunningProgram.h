@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <X11/Xlib.h>
+#include "X11CloseRequest.h"
 
 // The real program under the X server in $DISPLAY, with its own temporary HOME and config
 // folder, so end-to-end tests see what a person's session would. Store settings first, then
@@ -92,23 +92,7 @@ public:
     }
 
     // Sends the message a window manager sends when the close box is pressed.
-    bool sendCloseRequest() const {
-        Display* display = XOpenDisplay(nullptr);
-        if (display == nullptr)
-            return false;
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window_;
-        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] =
-            static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        const Status sent = XSendEvent(display, window_, False, NoEventMask, &event);
-        XFlush(display);
-        XCloseDisplay(display);
-        return sent != 0;
-    }
+    bool sendCloseRequest() const { return sendX11CloseRequest(window_); }
 
     // Waits for the program to end; its exit code, or -1 when it did not end normally.
     int waitForExit(int timeoutMs = 15000) {
