@@ -4,6 +4,7 @@
 #include "list/MdbReaderProtocol.h"
 
 #include <QFileInfo>
+#include <QProcessEnvironment>
 
 namespace {
 
@@ -25,6 +26,12 @@ DefaultListReader::DefaultListReader(const QString& readerProgram, const QString
     : silenceLimit_(silenceLimit) {
     process_.setStandardErrorFile(QProcess::nullDevice());
     process_.setStandardInputFile(QProcess::nullDevice());
+    // libmdb takes its text encoding, search path and debug output from these; the frames must
+    // be UTF-8 and the path is absolute.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"MDBICONV", "MDB_JET3_CHARSET", "MDBPATH", "MDBOPTS"})
+        environment.remove(QLatin1String(name));
+    process_.setProcessEnvironment(environment);
     process_.setProgram(readerProgram);
     process_.setArguments({QFileInfo(databasePath).absoluteFilePath()});
     process_.start(QIODevice::ReadOnly);

@@ -115,6 +115,18 @@ private slots:
         QCOMPARE(lines.last(), QLatin1Char('"') + urls.last() + QLatin1Char('"'));
     }
 
+    void shortRowsFillPagesUpToTheRowLimit() {
+        // One-letter rows would fit about 290 to a page; a page may address only 255.
+        QStringList letters;
+        for (int i = 0; i < 1000; ++i)
+            letters.append(QString(QLatin1Char('a' + i % 26)));
+        const QString path = save(websites(letters));
+        QCOMPARE(QFile(path).size(), qint64(4096 * (5 + 4)));
+        const QStringList lines = exported(path).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1001);
+        QCOMPARE(lines.at(1000), QStringLiteral("\"l\""));
+    }
+
     void otherTableNamesAreListed() {
         const Written written = writeWith(
             {QStringLiteral("a")}, {QStringLiteral("--table"), QStringLiteral("Other Table")});

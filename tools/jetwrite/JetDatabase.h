@@ -13,7 +13,8 @@ namespace jet {
 
 enum class ColumnType {
     Text, // up to 255 characters
-    Memo, // long text, stored inside its row
+    Memo, // long text, stored inside its row: up to about 4,000 bytes (2,000 non-Latin-1
+          // characters)
 };
 
 struct Column {
