@@ -22,6 +22,11 @@ QStringList entries(Form1& window) {
     return texts;
 }
 
+QByteArray fileContents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList prefixed(const QStringList& urls) {
     QStringList texts;
     for (const QString& url : urls)
@@ -132,6 +137,13 @@ private slots:
                          {QStringLiteral("--table"), QStringLiteral("Other")})
                    .database
             << 110;
+        // Files that crash libmdb 1.0.0 (found by fuzzing): an empty usage map row.
+        const QString corpus = qEnvironmentVariable("CORVANTIS_SOURCE_DIR") +
+                               QStringLiteral("/fuzz/corpus/mdb_reader/");
+        QTest::newRow("catalog without usage map")
+            << fileContents(corpus + QStringLiteral("empty-usage-map-of-catalog-1.mdb")) << 108;
+        QTest::newRow("table without usage map")
+            << fileContents(corpus + QStringLiteral("empty-usage-map-of-table.mdb")) << 110;
     }
     void databaseThatCannotBeReadGivesOneReport() {
         QFETCH(QByteArray, database);

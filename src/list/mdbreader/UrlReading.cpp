@@ -72,17 +72,34 @@ void passFetchedValue(MdbTableDef* table, MdbColumn* column, RecordSink& sink) {
     sink.value(text ? std::string_view(text.get()) : std::string_view());
 }
 
+// libmdb 1.0.0 dereferences a table's usage map without looking at its length, and an empty
+// map row (a damaged file) makes that a null pointer: such a table is refused before reading.
+bool hasUsageMap(const MdbTableDef* table) {
+    return table->usage_map != nullptr && table->map_sz > 0;
+}
+
+// The catalog is a table too, defined at page 2; libmdb reads it without that check.
+bool catalogIsReadable(MdbHandle* mdb) {
+    MdbCatalogEntry catalog{};
+    catalog.mdb = mdb;
+    catalog.object_type = MDB_TABLE;
+    catalog.table_pg = 2;
+    g_strlcpy(catalog.object_name, "MSysObjects", sizeof catalog.object_name);
+    const TableDefinition table(mdb_read_table(&catalog));
+    return table && hasUsageMap(table.get());
+}
+
 ExitCode readUrls(Database database, RecordSink& sink) {
     if (!database)
         return cannotOpen;
     MdbHandle* mdb = database.get();
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
+    if (!catalogIsReadable(mdb) || !mdb_read_catalog(mdb, MDB_TABLE))
         return cannotOpen;
     MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb, tableName);
     if (!entry || entry->object_type != MDB_TABLE)
         return noTable;
     const TableDefinition table(mdb_read_table(entry));
-    if (!table || !mdb_read_columns(table.get()))
+    if (!table || !hasUsageMap(table.get()) || !mdb_read_columns(table.get()))
         return noTable;
     MdbColumn* url = findColumn(table.get(), fieldName);
     if (!url)
