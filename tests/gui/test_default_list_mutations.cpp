@@ -16,7 +16,7 @@ using namespace jetfixtures;
 
 namespace {
 
-constexpr int runs = 1000;
+constexpr int runs = 500;
 constexpr std::uint32_t seed = 20'261'207;
 constexpr qint64 longestRunMs = 10'000 + 5'000; // the reader's silence limit and a margin
 

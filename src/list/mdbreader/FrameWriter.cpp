@@ -28,7 +28,8 @@ void FrameWriter::value(std::string_view utf8) {
     for (int i = 0; i < lengthBytes; ++i)
         header[1 + i] = static_cast<unsigned char>(length >> (8 * i));
     std::fwrite(header, 1, sizeof header, out_);
-    std::fwrite(utf8.data(), 1, utf8.size(), out_);
+    if (!utf8.empty()) // an empty view may have no data pointer at all
+        std::fwrite(utf8.data(), 1, utf8.size(), out_);
     flushWhenDue();
 }
 
