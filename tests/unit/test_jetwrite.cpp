@@ -127,6 +127,15 @@ private slots:
         QCOMPARE(lines.at(1000), QStringLiteral("\"l\""));
     }
 
+    void escapesInTheRowsTextBecomeTheirCharacters() {
+        // In the rows text a tab separates cells, so a tab, a line end or a backslash inside a
+        // value is written as \t, \n or \\; a \N that is not the whole cell is text.
+        const QString path = save(websites({QStringLiteral("a\\tb\\\\c\\N")}));
+        QCOMPARE(run(QStringLiteral("mdb-export"),
+                     {QStringLiteral("-Q"), path, QStringLiteral("tblWebsites")}),
+                 QStringLiteral("url\na\tb\\c\\N\n"));
+    }
+
     void otherTableNamesAreListed() {
         const Written written = writeWith(
             {QStringLiteral("a")}, {QStringLiteral("--table"), QStringLiteral("Other Table")});
