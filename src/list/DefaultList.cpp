@@ -1,6 +1,91 @@
 #include "list/DefaultList.h"
 
 #include "app/ErrorTrap.h"
+#include "list/DefaultListReader.h"
+#include "list/ListEditing.h"
+#include "list/MdbReaderProtocol.h"
+#include "list/WebsiteList.h"
 #include "ui/CommandWindow.h"
 
-void loadDefaultList(CommandWindow& /*window*/, ErrorTrap& /*trap*/) {}
+#include <QFileInfo>
+#include <vector>
+
+namespace {
+
+// Statement numbers of the error report.
+enum Statement : int {
+    searchDatabase = 100,
+    reportMissing = 102,
+    openDatabase = 108,
+    openTable = 110,
+    readRecords = 112,
+    readUrl = 114,
+};
+
+// The entries read so far, appended to the list in one go whenever a report is about to show
+// (so the list behind the report is up to date) and at the end.
+class PendingEntries {
+public:
+    explicit PendingEntries(WebsiteList& list) : list_(list) {}
+    void add(const QString& url) { entries_.push_back(Main::AddPrefixIfMissing(url)); }
+    void flush() {
+        list_.appendMany(std::move(entries_));
+        entries_.clear();
+    }
+
+private:
+    WebsiteList& list_;
+    std::vector<QString> entries_;
+};
+
+void readIntoList(CommandWindow& window, ErrorTrap& trap, const QString& databasePath) {
+    DefaultListReader reader(window.platform().programFolder + QLatin1Char('/') +
+                                 QLatin1String(mdbreader::programName),
+                             databasePath);
+    PendingEntries pending(window.websiteList());
+    std::optional<QString> url;
+    while (true) {
+        switch (reader.next(url)) {
+        case DefaultListReader::Step::Record:
+            if (url) {
+                pending.add(*url);
+            } else {
+                pending.flush();
+                trap.report(QStringLiteral("Invalid use of Null"), readUrl);
+            }
+            break;
+        case DefaultListReader::Step::End:
+            pending.flush();
+            return;
+        case DefaultListReader::Step::CannotOpen:
+            trap.report(reader.problem(), openDatabase);
+            return;
+        case DefaultListReader::Step::NoTable:
+            trap.report(reader.problem(), openTable);
+            return;
+        case DefaultListReader::Step::NoUrlField:
+            trap.report(reader.problem(), readUrl);
+            return;
+        case DefaultListReader::Step::Failed:
+            pending.flush();
+            trap.report(reader.problem(), readRecords);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void loadDefaultList(CommandWindow& window, ErrorTrap& trap) {
+    const QString databasePath = window.platform().programFolder + QStringLiteral("/websites.mdb");
+    bool found = false;
+    trap.run(searchDatabase, [&] { found = QFileInfo(databasePath).isFile(); });
+    if (!found) {
+        trap.run(reportMissing, [&] {
+            window.platform().dialogs.notice(databasePath + QStringLiteral(" not found."),
+                                             window.appTitle());
+        });
+        return;
+    }
+    trap.run(readRecords, [&] { readIntoList(window, trap, databasePath); });
+}

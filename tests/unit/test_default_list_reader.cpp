@@ -1,0 +1,145 @@
+// The program's side of the reader: frames to records, and every way the reader process can end
+// (finished, refused the file, crashed, fell silent, stopped mid-stream) told apart.
+
+#include "JetFixtures.h"
+#include "list/DefaultListReader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Step = DefaultListReader::Step;
+
+class TestDefaultListReader : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+    // A stand-in reader: a shell script with the given body.
+    QString fakeReader(const QString& name, const QByteArray& body) {
+        const QString path = folder_.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + body + '\n') < 0)
+            qFatal("cannot write script");
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup |
+                            QFile::ExeOther);
+        return path;
+    }
+
+    struct Outcome {
+        QStringList urls; // "<NULL>" for a NULL
+        Step last = Step::Record;
+        QString problem;
+    };
+
+    static Outcome readAll(DefaultListReader& reader) {
+        Outcome outcome;
+        std::optional<QString> url;
+        while ((outcome.last = reader.next(url)) == Step::Record)
+            outcome.urls.append(url ? *url : QStringLiteral("<NULL>"));
+        outcome.problem = reader.problem();
+        return outcome;
+    }
+
+    static Outcome readWith(const QString& program, std::chrono::milliseconds limit = 10s) {
+        DefaultListReader reader(program, QStringLiteral("/nowhere/websites.mdb"), limit);
+        return readAll(reader);
+    }
+
+private slots:
+    void realReaderGivesValuesNullsAndEmptyTextsInOrder() {
+        const QString path = folder_.filePath(QStringLiteral("w.mdb"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(jetfixtures::websites(
+            {QStringLiteral("a.org"), jetfixtures::null, QString(), QStringLiteral(" é ")}));
+        file.close();
+        DefaultListReader reader(jetfixtures::readerProgram(), path);
+        const Outcome outcome = readAll(reader);
+        QCOMPARE(outcome.urls, (QStringList{QStringLiteral("a.org"), QStringLiteral("<NULL>"),
+                                            QString(), QStringLiteral(" é ")}));
+        QCOMPARE(outcome.last, Step::End);
+        std::optional<QString> url;
+        QCOMPARE(reader.next(url), Step::End); // stays at the end
+    }
+
+    void refusalsAreToldApartWhenNothingWasRead_data() {
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<Step>("step");
+        QTest::newRow("cannot open") << 3 << Step::CannotOpen;
+        QTest::newRow("no table") << 4 << Step::NoTable;
+        QTest::newRow("no url field") << 5 << Step::NoUrlField;
+        QTest::newRow("other code") << 9 << Step::Failed;
+    }
+    void refusalsAreToldApartWhenNothingWasRead() {
+        QFETCH(int, exitCode);
+        QFETCH(Step, step);
+        const Outcome outcome = readWith(fakeReader(QStringLiteral("refuse%1").arg(exitCode),
+                                                    "exit " + QByteArray::number(exitCode)));
+        QVERIFY(outcome.urls.isEmpty());
+        QCOMPARE(outcome.last, step);
+        QVERIFY(!outcome.problem.isEmpty());
+    }
+
+    void everyEarlyEndIsAFailureKeepingWhatCameBefore_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("problem");
+        const QByteArray first = "printf 'V\\005\\000\\000\\000first'; ";
+        QTest::newRow("crash") << first + "kill -SEGV $$" << QStringLiteral("crashed");
+        QTest::newRow("cut inside a frame") << first + "printf 'V\\011\\000\\000\\000sec'; exit 0"
+                                            << QStringLiteral("before the last record");
+        QTest::newRow("no end frame")
+            << first + "exit 0" << QStringLiteral("before the last record");
+        QTest::newRow("refusal after records")
+            << first + "exit 3" << QStringLiteral("before the last record");
+        QTest::newRow("garbage") << first + "printf 'Zzz'; exit 0"
+                                 << QStringLiteral("cannot be read");
+        QTest::newRow("failure after the end")
+            << first + "printf E; exit 1" << QStringLiteral("after the last record");
+    }
+    void everyEarlyEndIsAFailureKeepingWhatCameBefore() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, problem);
+        const Outcome outcome = readWith(fakeReader(QStringLiteral("early"), body));
+        QCOMPARE(outcome.urls, QStringList{QStringLiteral("first")});
+        QCOMPARE(outcome.last, Step::Failed);
+        QVERIFY2(outcome.problem.contains(problem), qPrintable(outcome.problem));
+    }
+
+    void silentReaderIsStoppedAfterTheSilenceLimit() {
+        const QString program =
+            fakeReader(QStringLiteral("silent"), "printf 'V\\001\\000\\000\\000a'; exec sleep 60");
+        QElapsedTimer timer;
+        timer.start();
+        const Outcome outcome = readWith(program, 400ms);
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(outcome.urls, QStringList{QStringLiteral("a")});
+        QCOMPARE(outcome.last, Step::Failed);
+        QVERIFY2(outcome.problem.contains(QStringLiteral("did not answer")),
+                 qPrintable(outcome.problem));
+    }
+
+    void slowButSteadyReaderIsNeverCutShort() {
+        // Eight records 150 ms apart: longer in total than the limit, never silent that long.
+        const QString program = fakeReader(QStringLiteral("steady"),
+                                           "for i in 1 2 3 4 5 6 7 8; do printf "
+                                           "'V\\001\\000\\000\\000'$i; sleep 0.15; done; printf E");
+        const Outcome outcome = readWith(program, 600ms);
+        QCOMPARE(outcome.urls.size(), 8);
+        QCOMPARE(outcome.last, Step::End);
+    }
+
+    void missingReaderProgramIsAFailure() {
+        const Outcome outcome = readWith(folder_.filePath(QStringLiteral("absent")));
+        QVERIFY(outcome.urls.isEmpty());
+        QCOMPARE(outcome.last, Step::Failed);
+        QVERIFY2(outcome.problem.contains(QStringLiteral("could not be started")),
+                 qPrintable(outcome.problem));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDefaultListReader)
+#include "test_default_list_reader.moc"

@@ -1,0 +1,161 @@
+#include "JetDatabase.h"
+
+#include "JetHeader.h"
+#include "JetTable.h"
+#include "JetText.h"
+#include "JetUsageMap.h"
+
+#include <fstream>
+#include <stdexcept>
+
+namespace jet {
+
+namespace {
+
+// Where the parts of the file go. The catalog's definition must be at page 2.
+constexpr std::uint32_t mapsPage = 1;
+constexpr std::uint32_t catalogPage = 2;
+constexpr std::uint32_t catalogDataPage = 3;
+constexpr std::uint32_t tablePage = 4;
+constexpr std::uint32_t firstTableDataPage = 5;
+
+constexpr std::size_t maxTextCharacters = 255;
+constexpr std::uint32_t memoStoredInline = 0x80000000;
+constexpr std::size_t memoHeaderSize = 12;
+
+// Object type and flags of catalog entries.
+constexpr std::int16_t objectTypeTable = 1;
+constexpr std::uint32_t systemObjectFlags = 0x80000002;
+
+Bytes longInteger(std::uint32_t value) {
+    Bytes bytes;
+    append32(bytes, value);
+    return bytes;
+}
+
+Bytes integer(std::int16_t value) {
+    Bytes bytes;
+    append16(bytes, static_cast<std::uint16_t>(value));
+    return bytes;
+}
+
+Bytes text(std::string_view utf8) {
+    return encodeJetText(utf16FromUtf8(utf8));
+}
+
+const TableLayout& catalogLayout() {
+    static const TableLayout layout({{"Id", typeLongInteger},
+                                     {"ParentId", typeLongInteger},
+                                     {"Name", typeText},
+                                     {"Type", typeInteger},
+                                     {"Flags", typeLongInteger},
+                                     {"LvProp", typeOle}});
+    return layout;
+}
+
+Bytes catalogEntry(std::uint32_t definitionPage, std::string_view name, std::uint32_t flags) {
+    return encodeRow(catalogLayout(), {longInteger(definitionPage), longInteger(0), text(name),
+                                       integer(objectTypeTable), longInteger(flags), std::nullopt});
+}
+
+Cell textCell(const Value& value) {
+    if (!value)
+        return std::nullopt;
+    const std::vector<std::uint16_t> units = utf16FromUtf8(*value);
+    if (units.size() > maxTextCharacters)
+        throw std::invalid_argument("a Text value is longer than 255 characters");
+    return encodeJetText(units);
+}
+
+Cell memoCell(const Value& value) {
+    if (!value)
+        return std::nullopt;
+    const Bytes stored = text(*value);
+    Bytes bytes;
+    append32(bytes, static_cast<std::uint32_t>(stored.size()) | memoStoredInline);
+    bytes.resize(memoHeaderSize, 0);
+    bytes.insert(bytes.end(), stored.begin(), stored.end());
+    return bytes;
+}
+
+std::vector<Bytes> encodeTableRows(const Table& table, const TableLayout& layout) {
+    std::vector<Bytes> rows;
+    rows.reserve(table.rows.size());
+    std::vector<Cell> cells(table.columns.size());
+    for (const Row& row : table.rows) {
+        if (row.size() != table.columns.size())
+            throw std::invalid_argument("a row does not have one value per column");
+        for (std::size_t i = 0; i < row.size(); ++i)
+            cells[i] =
+                table.columns[i].type == ColumnType::Memo ? memoCell(row[i]) : textCell(row[i]);
+        rows.push_back(encodeRow(layout, cells));
+    }
+    return rows;
+}
+
+TableLayout layoutOf(const Table& table) {
+    if (table.columns.empty())
+        throw std::invalid_argument("a table needs at least one column");
+    std::vector<TableLayout::ColumnSpec> specs;
+    for (const Column& column : table.columns)
+        specs.push_back({column.name, column.type == ColumnType::Memo ? typeMemo : typeText});
+    return TableLayout(specs);
+}
+
+std::vector<std::uint32_t> pageNumbers(std::uint32_t first, std::size_t count) {
+    std::vector<std::uint32_t> numbers;
+    for (std::size_t i = 0; i < count; ++i)
+        numbers.push_back(first + static_cast<std::uint32_t>(i));
+    return numbers;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> writeDatabase(const Table& table) {
+    const TableLayout layout = layoutOf(table);
+    const std::vector<Page> tableData = packRows(encodeTableRows(table, layout), tablePage);
+    const std::uint32_t firstFreePage =
+        firstTableDataPage + static_cast<std::uint32_t>(tableData.size());
+    const UsageMap tableMap =
+        buildUsageMap(pageNumbers(firstTableDataPage, tableData.size()), firstFreePage);
+    const UsageMap catalogMap = buildUsageMap({catalogDataPage}, firstFreePage);
+    const UsageMap noFreeSpace = buildUsageMap({}, firstFreePage);
+
+    // The rows of page 1, in this order: catalog map, catalog free map, table map, table free map.
+    const std::vector<Page> maps =
+        packRows({catalogMap.row, noFreeSpace.row, tableMap.row, noFreeSpace.row}, 0);
+    const std::vector<Page> catalogData =
+        packRows({catalogEntry(catalogPage, "MSysObjects", systemObjectFlags),
+                  catalogEntry(tablePage, table.name, 0)},
+                 catalogPage);
+
+    std::vector<Page> pages;
+    pages.push_back(databaseDefinition());
+    pages.push_back(maps.front());
+    pages.push_back(tableDefinitionPage(
+        {catalogLayout(), true, 2, rowPointer(mapsPage, 0), rowPointer(mapsPage, 1)}));
+    pages.push_back(catalogData.front());
+    pages.push_back(
+        tableDefinitionPage({layout, false, static_cast<std::uint32_t>(table.rows.size()),
+                             rowPointer(mapsPage, 2), rowPointer(mapsPage, 3)}));
+    pages.insert(pages.end(), tableData.begin(), tableData.end());
+    pages.insert(pages.end(), tableMap.bitmapPages.begin(), tableMap.bitmapPages.end());
+
+    std::vector<std::uint8_t> file;
+    file.reserve(pages.size() * pageSize);
+    for (const Page& page : pages)
+        file.insert(file.end(), page.begin(), page.end());
+    return file;
+}
+
+void writeDatabaseFile(const Table& table, const std::string& path) {
+    const std::vector<std::uint8_t> bytes = writeDatabase(table);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+} // namespace jet
