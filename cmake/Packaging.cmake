@@ -14,6 +14,7 @@ install(FILES ${CORVANTIS_PROGRAM_DIR}/x/o.cjs DESTINATION ${CORVANTIS_INSTALL_F
 
 # bin/corvantis: a relative link, so the installed tree can be moved or unpacked anywhere. The
 # program finds its folder through the real path of its executable.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
 file(CREATE_LINK ../${CORVANTIS_INSTALL_FOLDER}/corvantis ${CMAKE_BINARY_DIR}/install-links/corvantis
      SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/install-links/corvantis DESTINATION ${CMAKE_INSTALL_BINDIR})
