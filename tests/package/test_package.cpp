@@ -103,6 +103,7 @@ private slots:
     void installedProgramRunsFromAReadOnlyFolderAndLoadsItsDefaultList() {
         // Run as an unprivileged user, for whom the installed tree is truly read-only.
         QCOMPARE(QProcess::execute("chmod", {"-R", "a-w,a+rX", root}), 0);
+        QCOMPARE(QProcess::execute("chmod", {"0755", work.path()}), 0);
         RunningProgram program;
         QCOMPARE(QProcess::execute("chmod", {"0777", program.homePath()}), 0);
         const QString failure =
