@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <chrono>
+
+class CommandWindow;
+
+// Lets the window handle its pending events at a long command's yield points, but returns at
+// once when the previous yield ended less than a few milliseconds ago: a loop that yields for
+// each of a million entries would otherwise spend its time in the event loop, while a few
+// hundred yields a second keep the window just as live. Once the window is closing it no
+// longer yields, so the command finishes without running more nested events.
+class ThrottledYield {
+public:
+    static constexpr std::chrono::milliseconds interval{4};
+
+    explicit ThrottledYield(CommandWindow& window) : window_(window) {}
+
+    void operator()();
+
+private:
+    CommandWindow& window_;
+    QElapsedTimer sinceLastYield_;
+};
