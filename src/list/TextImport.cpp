@@ -10,6 +10,7 @@
 
 #include <QChar>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -65,6 +66,13 @@ void Main::LoadListviewFromTextFile(CommandWindow& window, WebsiteList& list, co
         window.platform().dialogs.notice(QStringLiteral("File not found"), window.appTitle());
         return;
     }
+    // Only a regular file: a folder cannot be read, and a pipe or a device could block the
+    // window forever or never end.
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw Failure(QStringLiteral("Cannot read %1: it is a folder").arg(path));
+    if (!info.isFile())
+        throw Failure(QStringLiteral("Cannot read %1: it is not a regular file").arg(path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));

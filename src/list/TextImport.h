@@ -17,7 +17,8 @@ void appendListFile(WebsiteList& list, QIODevice& device, const QString& name);
 namespace Main {
 
 // Appends one entry per line of the file at path. A file that is not there gives the notice
-// "File not found" and adds nothing; one that cannot be read throws Failure.
+// "File not found" and adds nothing; one that cannot be read, or is no regular file, throws
+// Failure.
 void LoadListviewFromTextFile(CommandWindow& window, WebsiteList& list, const QString& path);
 
 // Turns every pair of backslashes into one, from left to right in one pass; a path that starts

@@ -110,6 +110,18 @@ private slots:
         QCOMPARE(window.pointerState(), PointerState::Default);
     }
 
+    void aDeviceIsNotReadForever() {
+        // /dev/zero never ends and has no line end: it is refused, not read until memory ends.
+        WindowUnderTest test;
+        Form1& window = test.load();
+        test.env.dialogs.openAnswers.enqueue({QStringLiteral("/dev/zero")});
+
+        window.PushButton10_Click();
+
+        QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({"Form1.PushButton10_Click 120"}));
+        QCOMPARE(window.websiteList().count(), 0);
+    }
+
     void cancelAddsNothingAndLeavesThePointer() {
         WindowUnderTest test;
         Form1& window = test.load();
