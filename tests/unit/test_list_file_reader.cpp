@@ -97,6 +97,14 @@ private slots:
         QFETCH(QStringList, entries);
         for (qsizetype chunkSize = 1; chunkSize <= bytes.size() + 1; ++chunkSize)
             QCOMPARE(splitInChunks(bytes, chunkSize), entries);
+
+        // The reader of devices too, with its shortcut for files that are all ASCII.
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QStringList read;
+        readListFile(buffer, QStringLiteral("list.txt"),
+                     [&](QString&& entry) { read.append(std::move(entry)); });
+        QCOMPARE(read, entries);
     }
 
     void longEntriesAcrossReadChunks() {
@@ -114,6 +122,19 @@ private slots:
         QCOMPARE(entries.at(1), QString::fromLatin1(longLine));
         QVERIFY(entries.at(2).endsWith(u'y') && !entries.at(2).contains(u'\r'));
         QCOMPARE(entries.at(3), QStringLiteral("last"));
+    }
+
+    void utf8AfterAnAsciiChunk() {
+        // The first read chunk is all ASCII, an entry running into the second one is not.
+        QByteArray bytes = QByteArray(1 << 20, 'a') + "\xC3\xA9\r\ncaf\xE9";
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QStringList entries;
+        readListFile(buffer, QStringLiteral("list.txt"),
+                     [&](QString&& entry) { entries.append(std::move(entry)); });
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries.at(0).endsWith(QStringLiteral("aa\u00E9")));
+        QCOMPARE(entries.at(1), QStringLiteral("caf\u00E9"));
     }
 
     void aReadFailureKeepsTheEntriesBeforeIt() {
