@@ -3,6 +3,11 @@
 #include "ui/CommandWindow.h"
 
 void ThrottledYield::operator()() {
+    if (callsUntilClockRead_ > 0) {
+        --callsUntilClockRead_;
+        return;
+    }
+    callsUntilClockRead_ = callsPerClockRead - 1;
     if (sinceLastYield_.isValid() &&
         sinceLastYield_.nsecsElapsed() < std::chrono::nanoseconds(interval).count())
         return;

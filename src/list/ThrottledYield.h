@@ -19,6 +19,11 @@ public:
     void operator()();
 
 private:
+    // The clock is read at every 64th call only: a step of a loop costs far less than reading
+    // it, and 64 steps are still microseconds.
+    static constexpr int callsPerClockRead = 64;
+
     CommandWindow& window_;
     QElapsedTimer sinceLastYield_;
+    int callsUntilClockRead_ = 0;
 };
