@@ -67,7 +67,9 @@ private slots:
         WindowUnderTest test;
         Form1& window = test.load();
         addEntries(window.websiteList(), {"a.com", "http://b.com", "http://ccccccccc.com"}, {0});
+        // A name without extension, of a file that is there: replaced without a question.
         const QString path = folder_.filePath("worked");
+        writeFile(path, "an old file, longer than the new one" + QByteArray(100, '.'));
         window.CommonDialog1.fileName = QStringLiteral("left from before");
         test.env.dialogs.saveAnswers.enqueue(path);
 
@@ -83,6 +85,9 @@ private slots:
         QCOMPARE(window.CommonDialog1.fileName, path);
         QCOMPARE(window.pointerState(), PointerState::Default);
         QVERIFY(test.env.dialogs.reports.empty());
+        QVERIFY(test.env.dialogs.notices.empty());
+        QCOMPARE(QDir(folder_.path()).entryList({"worked*"}, QDir::Files | QDir::Hidden),
+                 QStringList({"worked"})); // no temporary file left beside it
         QCOMPARE(window.websiteList().count(), 3);
     }
 
@@ -100,22 +105,6 @@ private slots:
 
         QCOMPARE(contentOf(empty), QByteArray(" Websites\t\r\n"));
         QCOMPARE(contentOf(unchecked), QByteArray(" Websites    \t\r\n"));
-    }
-
-    void anExistingFileIsReplacedWithoutAQuestion() {
-        WindowUnderTest test;
-        Form1& window = test.load();
-        const QString path = folder_.filePath("replaced.txt");
-        writeFile(path, "an old file, longer than the new one\r\n");
-        addEntries(window.websiteList(), {"x"}, {0});
-        test.env.dialogs.saveAnswers.enqueue(path);
-
-        window.PushButton5_Click();
-
-        QCOMPARE(contentOf(path), QByteArray(" Websites\t\r\nx        \t\r\n"));
-        QVERIFY(test.env.dialogs.notices.empty());
-        QCOMPARE(QDir(folder_.path()).entryList({"replaced*"}, QDir::Files | QDir::Hidden),
-                 QStringList({"replaced.txt"}));
     }
 
     void cancelWritesNothingAndLeavesThePointer() {
