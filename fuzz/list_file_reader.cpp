@@ -1,13 +1,16 @@
 // Differential fuzz target of the list file reader: the streaming splitter, fed in chunks of
 // random sizes, must give exactly the entries of a plain reader of the whole buffer that
 // follows the format step by step (segments at CR LF and CR, then pieces at LF). Every entry
-// must also decode without losing a byte.
+// must also decode without losing a byte, and the device reader (with its shortcut for ASCII
+// files) must give the decoded entries.
 //
 // Input: byte 0 the largest chunk size - 1, bytes 1 and 2 the seed of the chunk sizes, the rest
 // the file.
 #include "app/TextDecoding.h"
+#include "list/ListFileReader.h"
 #include "list/ListFileSplitter.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -73,8 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     splitter.finish();
 
-    check(streamed == referenceEntries(file));
+    const std::vector<std::string> reference = referenceEntries(file);
+    check(streamed == reference);
     for (const std::string& entry : streamed)
         checkNoByteLost(entry);
+
+    QByteArray bytes(file.data(), static_cast<qsizetype>(file.size()));
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    std::vector<QString> read;
+    readListFile(device, QString(), [&](QString&& entry) { read.push_back(std::move(entry)); });
+    check(read.size() == reference.size());
+    for (size_t i = 0; i < read.size(); ++i)
+        check(read[i] == decodeUtf8OrLatin1(QByteArrayView(
+                             reference[i].data(), static_cast<qsizetype>(reference[i].size()))));
     return 0;
 }
