@@ -107,6 +107,21 @@ private slots:
         QCOMPARE(contentOf(unchecked), QByteArray(" Websites    \t\r\n"));
     }
 
+    void everyColumnIsPaddedToItsOwnWidth() {
+        // Entries have no text beyond the first column: their later cells are blanks only.
+        WindowUnderTest test;
+        Form1& window = test.load();
+        window.websiteList().addColumn(QStringLiteral("Visited"));
+        addEntries(window.websiteList(), {"http://a-longer-one", "b"}, {1});
+        const QString path = folder_.filePath("columns.txt");
+        test.env.dialogs.saveAnswers.enqueue(path);
+
+        window.PushButton5_Click();
+
+        QCOMPARE(contentOf(path), QByteArray(" Websites" + QByteArray(10, ' ') + "\tVisited\t\r\n" +
+                                             "b" + QByteArray(18, ' ') + "\t       \t\r\n"));
+    }
+
     void cancelWritesNothingAndLeavesThePointer() {
         WindowUnderTest test;
         Form1& window = test.load();
