@@ -3,12 +3,14 @@
 #include "WindowUnderTest.h"
 #include "list/WebsiteList.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -181,6 +183,44 @@ private slots:
         QCOMPARE(QDir(folder_.path()).entryList({"kept*"}, QDir::Files | QDir::Hidden),
                  QStringList({"kept.txt"}));
         QCOMPARE(window.pointerState(), PointerState::Default);
+    }
+
+    void aWritableFileInAReadOnlyFolderIsWrittenInPlace() {
+        // No temporary file can be made beside it, so the file itself is written. Permission
+        // bits do not stop root: this test runs itself again as an unprivileged user.
+        const QByteArray childTarget = qgetenv("CORVANTIS_EXPORT_TARGET");
+        if (!childTarget.isEmpty()) {
+            WindowUnderTest test;
+            Form1& window = test.load();
+            addEntries(window.websiteList(), {"x"}, {0});
+            test.env.dialogs.saveAnswers.enqueue(QString::fromLocal8Bit(childTarget));
+            window.PushButton5_Click();
+            QCOMPARE(test.env.dialogs.reportPlaces(), QStringList());
+            return;
+        }
+        if (geteuid() != 0)
+            QSKIP("needs root, to run the export as another user");
+        QTemporaryDir folder;
+        const QString readOnly = folder.filePath("read-only");
+        const QString path = readOnly + "/list.txt";
+        QVERIFY(QDir().mkdir(readOnly));
+        writeFile(path, "old");
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                                QFile::ReadOther | QFile::WriteOther));
+        for (const QString& open : {folder.path(), readOnly})
+            QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner |
+                                                    QFile::ExeOwner | QFile::ReadOther |
+                                                    QFile::ExeOther));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVANTIS_EXPORT_TARGET", path);
+        child.setProcessEnvironment(environment);
+        child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                QCoreApplication::applicationFilePath(),
+                                "aWritableFileInAReadOnlyFolderIsWrittenInPlace"});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
+        QCOMPARE(contentOf(path), QByteArray(" Websites\t\r\nx        \t\r\n"));
     }
 
     void commandsRunNestedDuringTheSave() {
