@@ -39,13 +39,14 @@ QString qtNameFilter(const QString& commonDialogFilter) {
     const QStringList parts = commonDialogFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts.at(i);
+        QString description = parts.at(i).trimmed();
         QString pattern = parts.at(i + 1);
-        description.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
         pattern.replace(QStringLiteral("*.*"), QStringLiteral("*"));
         pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        if (description.contains(QLatin1Char('(')))
-            description.truncate(description.indexOf(QLatin1Char('(')));
+        // Qt shows the patterns in parentheses itself: drop the ones the description ends with,
+        // and only those.
+        if (description.endsWith(QLatin1Char(')')))
+            description.truncate(description.lastIndexOf(QLatin1Char('(')));
         filters.append(description.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')'));
     }
     return filters.join(QStringLiteral(";;"));

@@ -1,0 +1,142 @@
+// The Qt file dialog adapter: the filter in Qt's syntax, and the real QFileDialog driven once
+// for opening and once for saving.
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+// Runs `act` on the modal dialog of type Dialog as soon as it is shown.
+template <typename Dialog> void whenShown(std::function<void(Dialog&)> act) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(*dialog);
+        }
+    });
+    poll->start(10);
+}
+
+void whenFileDialogShown(std::function<void(QFileDialog&)> act) {
+    whenShown<QFileDialog>(std::move(act));
+}
+
+void typeAndAccept(QFileDialog& dialog, const QString& typed) {
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name != nullptr);
+    name->setText(typed);
+    static_cast<QDialog&>(dialog).accept(); // QFileDialog::accept, public through QDialog
+}
+
+void touch(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+const QString listFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+} // namespace
+
+class TestQtDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        // A dialog a failed test left open would block the next one.
+        for (int i = 0; i < 10; ++i) {
+            if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                modal->reject();
+            else
+                break;
+        }
+    }
+
+    void nameFilter_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("the list filter") << listFilter << "Text Files (*.txt);;All Files (*)";
+        QTest::newRow("no final bar") << "Lists|*.txt;*.lst"
+                                      << "Lists (*.txt *.lst)";
+        QTest::newRow("parentheses in the description") << "Lists (UTF-8) (*.txt)|*.txt|"
+                                                        << "Lists (UTF-8) (*.txt)";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void nameFilter() {
+        QFETCH(QString, filter);
+        QFETCH(QString, qt);
+        QCOMPARE(qtNameFilter(filter), qt);
+    }
+
+    void openReturnsThePickedFilesInTheDialogsOrder() {
+        QTemporaryDir folder;
+        touch(folder.filePath("a.txt"));
+        touch(folder.filePath("b.txt"));
+        QString title;
+        QStringList filters;
+        QFileDialog::FileMode mode{};
+        whenFileDialogShown([&](QFileDialog& dialog) {
+            title = dialog.windowTitle();
+            filters = dialog.nameFilters();
+            mode = dialog.fileMode();
+            dialog.setDirectory(folder.path());
+            typeAndAccept(dialog, QStringLiteral("\"b.txt\" \"a.txt\""));
+        });
+        QtDialogs dialogs;
+        const QStringList picked = dialogs.showOpen(
+            {QString(), 0x280201,
+             QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"), listFilter});
+
+        QCOMPARE(picked, QStringList({folder.filePath("b.txt"), folder.filePath("a.txt")}));
+        QCOMPARE(title, QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"));
+        QCOMPARE(filters, QStringList({"Text Files (*.txt)", "All Files (*)"}));
+        QCOMPARE(mode, QFileDialog::ExistingFiles);
+    }
+
+    void openRefusesANameThatDoesNotExist() {
+        QTemporaryDir folder;
+        bool stayedOpen = false;
+        whenFileDialogShown([&](QFileDialog& dialog) {
+            dialog.setDirectory(folder.path());
+            whenShown<QMessageBox>([](QMessageBox& box) { box.accept(); });
+            typeAndAccept(dialog, QStringLiteral("gone.txt"));
+            stayedOpen = dialog.isVisible();
+            dialog.reject();
+        });
+        QtDialogs dialogs;
+        const QStringList picked =
+            dialogs.showOpen({QString(), 0x280201, QStringLiteral("Open"), listFilter});
+
+        QVERIFY(stayedOpen);
+        QVERIFY(picked.isEmpty());
+    }
+
+    void saveReplacesAnExistingFileWithoutAQuestion() {
+        QTemporaryDir folder;
+        touch(folder.filePath("old.txt"));
+        bool asksBeforeReplacing = true;
+        whenFileDialogShown([&](QFileDialog& dialog) {
+            asksBeforeReplacing = !dialog.testOption(QFileDialog::DontConfirmOverwrite);
+            dialog.setDirectory(folder.path());
+            typeAndAccept(dialog, QStringLiteral("old.txt"));
+        });
+        QtDialogs dialogs;
+        const QString chosen =
+            dialogs.showSave({QString(), 0x280201, QStringLiteral("Save"), listFilter});
+
+        QCOMPARE(chosen, folder.filePath("old.txt"));
+        QVERIFY(!asksBeforeReplacing);
+    }
+};
+
+QTEST_MAIN(TestQtDialogs)
+#include "test_qt_dialogs.moc"
