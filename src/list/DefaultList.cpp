@@ -8,7 +8,6 @@
 #include "ui/CommandWindow.h"
 
 #include <QFileInfo>
-#include <vector>
 
 namespace {
 
@@ -22,33 +21,19 @@ enum Statement : int {
     readUrl = 114,
 };
 
-// The entries read so far, appended to the list in one go whenever a report is about to show
-// (so the list behind the report is up to date) and at the end.
-class PendingEntries {
-public:
-    explicit PendingEntries(WebsiteList& list) : list_(list) {}
-    void add(const QString& url) { entries_.push_back(Main::AddPrefixIfMissing(url)); }
-    void flush() {
-        list_.appendMany(std::move(entries_));
-        entries_.clear();
-    }
-
-private:
-    WebsiteList& list_;
-    std::vector<QString> entries_;
-};
-
 void readIntoList(CommandWindow& window, ErrorTrap& trap, const QString& databasePath) {
     DefaultListReader reader(window.platform().programFolder + QLatin1Char('/') +
                                  QLatin1String(mdbreader::programName),
                              databasePath);
-    PendingEntries pending(window.websiteList());
+    // The entries reach the views in one go whenever a report is about to show (so the list
+    // behind the report is up to date) and at the end.
+    WebsiteList::BulkAppend pending(window.websiteList());
     std::optional<QString> url;
     while (true) {
         switch (reader.next(url)) {
         case DefaultListReader::Step::Record:
             if (url) {
-                pending.add(*url);
+                pending.add(Main::AddPrefixIfMissing(*url));
             } else {
                 pending.flush();
                 trap.report(QStringLiteral("Invalid use of Null"), readUrl);

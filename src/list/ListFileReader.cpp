@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QStringDecoder>
 #include <cstring>
 
 namespace {
@@ -30,12 +31,21 @@ bool isAscii(QByteArrayView bytes) {
 } // namespace
 
 void readListFile(QIODevice& device, const QString& name,
-                  const std::function<void(QString&&)>& onEntry) {
+                  const std::function<void(QStringView)>& onEntry) {
     // While every byte so far is ASCII (most lists are), the entries are ASCII too and need no
     // UTF-8 check: for them the decoding is the plain Latin-1 widening.
     bool allAscii = true;
+    QString decoded;
+    QStringDecoder latin1(QStringConverter::Latin1);
     ListFileSplitter splitter([&](QByteArrayView bytes) {
-        onEntry(allAscii ? QString::fromLatin1(bytes) : decodeUtf8OrLatin1(bytes));
+        if (!allAscii) {
+            onEntry(decodeUtf8OrLatin1Into(decoded, bytes));
+            return;
+        }
+        if (decoded.size() < bytes.size())
+            decoded.resize(bytes.size());
+        const QChar* end = latin1.appendToBuffer(decoded.data(), bytes);
+        onEntry(QStringView(decoded.constData(), end - decoded.constData()));
     });
     QByteArray chunk(chunkSize, Qt::Uninitialized);
     for (bool first = true;; first = false) {

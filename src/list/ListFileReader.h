@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <functional>
 
 class QIODevice;
@@ -11,4 +12,4 @@ class QIODevice;
 // Throws Failure naming `name` when the device cannot be read; the entries before the failure
 // have been handed over by then.
 void readListFile(QIODevice& device, const QString& name,
-                  const std::function<void(QString&&)>& onEntry);
+                  const std::function<void(QStringView)>& onEntry);

@@ -11,43 +11,9 @@
 #include <QChar>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace {
-
-// Collects entries and appends them to the list in batches: one notification per batch
-// instead of one per entry. The import does not yield, so nobody sees the list in between.
-// A batch is as large as the list already is, so that the list's storage grows by doubling
-// rather than by a fixed step (which would move every entry again at every batch).
-class BatchedAppend {
-public:
-    explicit BatchedAppend(WebsiteList& list) : list_(list) {}
-    // After a failed read: what was read before the failure stays in the list.
-    ~BatchedAppend() {
-        try {
-            flush();
-        } catch (...) {
-            // No memory to grow the list: the caller reports the failure it already has.
-        }
-    }
-    BatchedAppend(const BatchedAppend&) = delete;
-    BatchedAppend& operator=(const BatchedAppend&) = delete;
-
-    void add(QString&& text) {
-        batch_.push_back(std::move(text));
-        if (batch_.size() >= std::max<size_t>(minimumBatch, static_cast<size_t>(list_.count())))
-            flush();
-    }
-
-    void flush() { list_.appendMany(std::exchange(batch_, {})); }
-
-private:
-    static constexpr size_t minimumBatch = 4096;
-    WebsiteList& list_;
-    std::vector<QString> batch_;
-};
 
 QString withoutPairsOfBackslashes(QString text) {
     return text.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
@@ -56,9 +22,10 @@ QString withoutPairsOfBackslashes(QString text) {
 } // namespace
 
 void appendListFile(WebsiteList& list, QIODevice& device, const QString& name) {
-    BatchedAppend append(list);
-    readListFile(device, name, [&append](QString&& text) { append.add(std::move(text)); });
-    append.flush();
+    // The import does not yield, so the views hear of the new entries once, at the end; after
+    // a failed read too, so that what was read before it stays.
+    WebsiteList::BulkAppend append(list);
+    readListFile(device, name, [&append](QStringView text) { append.add(text); });
 }
 
 void Main::LoadListviewFromTextFile(CommandWindow& window, WebsiteList& list, const QString& path) {
