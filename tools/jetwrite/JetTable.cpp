@@ -47,9 +47,9 @@ TableLayout::TableLayout(const std::vector<ColumnSpec>& columns) {
 
 Bytes encodeRow(const TableLayout& layout, const std::vector<Cell>& cells) {
     const auto& columns = layout.columns();
-    Bytes row;
-    append16(row, static_cast<std::uint32_t>(columns.size()));
-    row.resize(2 + layout.fixedSize(), 0);
+    // The column count, then the fixed-size cells.
+    Bytes row(2 + layout.fixedSize(), 0);
+    put16(row, 0, static_cast<std::uint32_t>(columns.size()));
     std::vector<std::uint8_t> nullMask(nullMaskSize(columns.size()), 0);
     std::vector<std::uint32_t> variableStarts(layout.variableCount(), 0);
     for (std::size_t i = 0; i < columns.size(); ++i) {
