@@ -37,10 +37,17 @@ QString SettingsStore::pathOf(const QString& application, const QString& section
 
 QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const {
+    const std::optional<QByteArray> stored = readUtf8(application, section, key);
+    return stored ? fromUtf8KeepingByteOrderMark(*stored) : defaultValue;
+}
+
+std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
+                                                  const QString& section,
+                                                  const QString& key) const {
     const QString path = pathOf(application, section, key);
     const QFileInfo info(path);
     if (!info.exists())
-        return defaultValue;
+        return std::nullopt;
     if (info.isDir())
         throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is a folder").arg(key, path));
     if (info.size() > maxValueBytes_)
@@ -51,20 +58,15 @@ QString SettingsStore::read(const QString& application, const QString& section, 
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(
             QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
-    // A large list is decoded straight from the mapped file rather than from a copy of it.
-    if (const qint64 size = file.size(); size > 0) {
-        if (const uchar* mapped = file.map(0, size)) {
-            const QByteArrayView bytes(reinterpret_cast<const char*>(mapped), size);
-            QString value = decodeUtf8OrLatin1(withoutOneTrailingLineEnd(bytes));
-            file.unmap(const_cast<uchar*>(mapped));
-            return value;
-        }
-    }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure(
             QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
-    return decodeUtf8OrLatin1(withoutOneTrailingLineEnd(bytes));
+    bytes.truncate(withoutOneTrailingLineEnd(bytes).size());
+    if (isValidUtf8(bytes))
+        return bytes;
+    QByteArray scratch;
+    return asValidUtf8(bytes, scratch).toByteArray();
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,

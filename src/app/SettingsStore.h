@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 // The per-user store of named string values. Each key is one file,
 // <root>/<application>/<section>/<key>, holding the value's UTF-8 bytes exactly, so that
@@ -20,6 +22,11 @@ public:
     // key exists but cannot be read.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue) const;
+
+    // The stored value as UTF-8 (bytes that are not UTF-8 read as Latin-1), or nothing when the
+    // key does not exist. Throws Failure when the key exists but cannot be read.
+    std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
+                                       const QString& key) const;
 
     // Replaces the stored value; a failure leaves the old value as it was and throws Failure.
     void write(const QString& application, const QString& section, const QString& key,

@@ -1,32 +1,89 @@
 #include "app/TextDecoding.h"
 
 #include <QStringDecoder>
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
-QString decodeUtf8OrLatin1(QByteArrayView bytes) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                    QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes);
-    return text;
+bool isAscii(QByteArrayView bytes) {
+    std::uint64_t highBits = 0;
+    qsizetype at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, sizeof word);
+        highBits |= word;
+    }
+    for (; at < bytes.size(); ++at)
+        highBits |= static_cast<unsigned char>(bytes[at]);
+    return (highBits & 0x8080808080808080U) == 0;
 }
 
-QStringView decodeUtf8OrLatin1Into(QString& buffer, QByteArrayView bytes) {
-    // Every byte gives at most one UTF-16 unit, in either decoding.
-    if (buffer.size() < bytes.size())
-        buffer.resize(bytes.size());
-    QChar* const out = buffer.data();
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                    QStringConverter::Flag::ConvertInitialBom);
-    const QChar* end = utf8.appendToBuffer(out, bytes);
-    if (utf8.hasError()) {
-        QStringDecoder latin1(QStringConverter::Latin1);
-        end = latin1.appendToBuffer(out, bytes);
+namespace {
+
+// The length of the well-formed sequence that starts at `at`, or 0 when it is not one.
+qsizetype utf8SequenceLength(const unsigned char* s, qsizetype left) {
+    const unsigned char lead = s[0];
+    if (lead < 0x80)
+        return 1;
+    auto continuation = [&](qsizetype i, unsigned char low = 0x80, unsigned char high = 0xBF) {
+        return i < left && s[i] >= low && s[i] <= high;
+    };
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continuation(1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        const unsigned char high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+        return continuation(1, low, high) && continuation(2) ? 3 : 0;
     }
-    return {out, end - out};
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;  // no overlong forms
+        const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF; // nothing past U+10FFFF
+        return continuation(1, low, high) && continuation(2) && continuation(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool isValidUtf8(QByteArrayView bytes) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        if (at + 8 <= bytes.size() && isAscii(bytes.sliced(at, 8))) {
+            at += 8;
+            continue;
+        }
+        const qsizetype length = utf8SequenceLength(s + at, bytes.size() - at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+QString fromUtf8KeepingByteOrderMark(QByteArrayView utf8) {
+    if (!utf8.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(utf8);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
+}
+
+QString decodeUtf8OrLatin1(QByteArrayView bytes) {
+    return isValidUtf8(bytes) ? fromUtf8KeepingByteOrderMark(bytes) : QString::fromLatin1(bytes);
+}
+
+QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
+    if (isValidUtf8(bytes))
+        return bytes;
+    scratch.resize(bytes.size() * 2);
+    char* out = scratch.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            *out++ = c;
+        } else {
+            *out++ = static_cast<char>(0xC0 | (byte >> 6));
+            *out++ = static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return QByteArrayView(scratch.constData(), out - scratch.constData());
 }

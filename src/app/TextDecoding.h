@@ -1,14 +1,26 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 
 // Text as the files and the settings hold it: UTF-8, and where the bytes are not valid UTF-8,
 // each byte taken as its Latin-1 character, so that no byte is lost. A byte-order mark is
 // kept as a character; callers that want it dropped say so.
 QString decodeUtf8OrLatin1(QByteArrayView bytes);
 
-// The same decoding into a buffer that is reused from call to call, for the many short texts of
-// a large file: no allocation per text. The view is valid until the next call with `buffer`.
-QStringView decodeUtf8OrLatin1Into(QString& buffer, QByteArrayView bytes);
+// Valid UTF-8 as text, a byte-order mark at the start kept as a character (QString::fromUtf8
+// would drop it).
+QString fromUtf8KeepingByteOrderMark(QByteArrayView utf8);
+
+// The same text kept as UTF-8: the bytes themselves when they are valid UTF-8 (no copy), else
+// their Latin-1 reading encoded as UTF-8 into `scratch`. The view is valid until `scratch`
+// changes or the bytes go away.
+QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch);
+
+// True when no byte has its high bit set. Word at a time: the check of large files.
+bool isAscii(QByteArrayView bytes);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
+// U+10FFFF), the same rule Qt's decoder applies.
+bool isValidUtf8(QByteArrayView bytes);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringView>
 #include <functional>
 
 class QIODevice;
@@ -12,4 +12,4 @@ class QIODevice;
 // Throws Failure naming `name` when the device cannot be read; the entries before the failure
 // have been handed over by then.
 void readListFile(QIODevice& device, const QString& name,
-                  const std::function<void(QStringView)>& onEntry);
+                  const std::function<void(QByteArrayView)>& onEntry);

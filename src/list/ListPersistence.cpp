@@ -5,8 +5,6 @@
 #include "list/WebsiteList.h"
 #include "ui/CommandWindow.h"
 
-#include <QStringEncoder>
-
 namespace {
 
 const QString application = QStringLiteral("Pellamark");
@@ -18,27 +16,25 @@ const QString websitesKey = QStringLiteral("Websites");
 QByteArray joinWebsitesUtf8(const WebsiteList& list) {
     qsizetype length = 0;
     for (int row = 0; row < list.count(); ++row)
-        length += list.textView(row).size() * 3 + 1; // the most UTF-8 bytes a character takes
-    QByteArray joined(length, Qt::Uninitialized);
-    QStringEncoder utf8(QStringConverter::Utf8);
-    char* end = joined.data();
+        length += list.utf8(row).size() + 1;
+    QByteArray joined;
+    joined.reserve(length);
     for (int row = 0; row < list.count(); ++row) {
         if (row > 0)
-            *end++ = ';';
-        end = utf8.appendToBuffer(end, list.textView(row));
+            joined += ';';
+        joined += list.utf8(row);
     }
-    joined.truncate(end - joined.data());
     return joined;
 }
 
 bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
-    QString stored;
+    std::optional<QByteArray> stored;
     const bool read =
-        trap.run(132, [&] { stored = settings.read(application, section, websitesKey, {}); });
-    if (stored.isEmpty())
+        trap.run(132, [&] { stored = settings.readUtf8(application, section, websitesKey); });
+    if (!stored || stored->isEmpty())
         return read;
-    // The stored string itself becomes the entries' storage: no copy per entry.
-    trap.run(136, [&] { list.appendSplit(std::move(stored), QLatin1Char(';')); });
+    // The stored bytes themselves become the entries' storage: no copy per entry.
+    trap.run(136, [&] { list.appendSplitUtf8(std::move(*stored), ';'); });
     return read;
 }
 

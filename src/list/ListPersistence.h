@@ -9,7 +9,7 @@ class SettingsStore;
 class WebsiteList;
 
 // The stored form of the list, as UTF-8: the entry texts joined with ";", no escaping. Reading
-// it back (WebsiteList::appendSplit) skips the empty pieces.
+// it back (WebsiteList::appendSplitUtf8) skips the empty pieces.
 QByteArray joinWebsitesUtf8(const WebsiteList& list);
 
 // Start-up: fills the list from the "Websites" setting (statements 132 to 144). Returns false

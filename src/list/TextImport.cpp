@@ -25,7 +25,7 @@ void appendListFile(WebsiteList& list, QIODevice& device, const QString& name) {
     // The import does not yield, so the views hear of the new entries once, at the end; after
     // a failed read too, so that what was read before it stays.
     WebsiteList::BulkAppend append(list);
-    readListFile(device, name, [&append](QStringView text) { append.add(text); });
+    readListFile(device, name, [&append](QByteArrayView utf8) { append.addUtf8(utf8); });
 }
 
 void Main::LoadListviewFromTextFile(CommandWindow& window, WebsiteList& list, const QString& path) {

@@ -1,18 +1,25 @@
 #include "list/WebsiteList.h"
 
+#include "app/TextDecoding.h"
+
+#include <QStringEncoder>
 #include <algorithm>
 #include <utility>
 
 namespace {
 
-// New texts are copied into blocks of this many characters; a longer text gets its own block.
-constexpr qsizetype blockCharacters = qsizetype(1) << 20;
+// New texts are copied into blocks of this many bytes; a longer text gets its own block.
+constexpr qsizetype blockBytes = qsizetype(4) << 20;
 
 } // namespace
 
-QStringView WebsiteList::textView(int row) const {
+QString WebsiteList::text(int row) const {
+    return fromUtf8KeepingByteOrderMark(utf8(row));
+}
+
+QByteArrayView WebsiteList::utf8(int row) const {
     const Entry& entry = entryAt(row);
-    return QStringView(blocks_[entry.block]).mid(entry.start, entry.length);
+    return QByteArrayView(blocks_[entry.block]).sliced(entry.start, entry.length);
 }
 
 void WebsiteList::setChecked(int row, bool checked) {
@@ -21,17 +28,34 @@ void WebsiteList::setChecked(int row, bool checked) {
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
 
-void WebsiteList::store(QStringView text) {
+QByteArray& WebsiteList::blockWithRoomFor(qsizetype bytes) {
     const bool fits =
-        !blocks_.empty() && blocks_.back().capacity() - blocks_.back().size() >= text.size();
+        !blocks_.empty() && blocks_.back().capacity() - blocks_.back().size() >= bytes;
     if (!fits) {
         blocks_.emplace_back();
-        blocks_.back().reserve(std::max(blockCharacters, text.size()));
+        blocks_.back().reserve(std::max(blockBytes, bytes));
     }
-    QString& block = blocks_.back();
+    return blocks_.back();
+}
+
+void WebsiteList::storeUtf8(QByteArrayView utf8) {
+    QByteArray& block = blockWithRoomFor(utf8.size());
     entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
-                        static_cast<std::uint32_t>(text.size()), block.size(), false});
-    block.append(text);
+                        static_cast<std::uint32_t>(utf8.size()), block.size(), false});
+    block.append(utf8);
+}
+
+void WebsiteList::store(QStringView text) {
+    // Room for the longest encoding first; the block keeps what the text really took.
+    const qsizetype most = text.size() * 3;
+    QByteArray& block = blockWithRoomFor(most);
+    const qsizetype start = block.size();
+    block.resize(start + most);
+    QStringEncoder encoder(QStringConverter::Utf8);
+    char* end = encoder.appendToBuffer(block.data() + start, text);
+    block.truncate(end - block.constData());
+    entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
+                        static_cast<std::uint32_t>(block.size() - start), start, false});
 }
 
 void WebsiteList::announceStored() {
@@ -53,9 +77,9 @@ void WebsiteList::appendMany(const std::vector<QString>& texts) {
         bulk.add(text);
 }
 
-void WebsiteList::appendSplit(QString text, QChar separator) {
+void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
     const auto block = static_cast<std::uint32_t>(blocks_.size());
-    const QStringView all(text);
+    const QByteArrayView all(utf8Text);
     const qsizetype firstNew = count();
     entries_.reserve(entries_.size() + static_cast<size_t>(all.count(separator)) + 1);
     qsizetype start = 0;
@@ -69,9 +93,9 @@ void WebsiteList::appendSplit(QString text, QChar separator) {
     }
     if (count() == firstNew)
         return;
-    // The stored text becomes a block of its own; a later append must not write into it.
-    text.squeeze();
-    blocks_.push_back(std::move(text));
+    // The text becomes a block of its own; a later append must not write into it.
+    utf8Text.squeeze();
+    blocks_.push_back(std::move(utf8Text));
     announceStored();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -10,10 +12,11 @@
 // The website entries that ListView1 shows: one address text and a check mark each, in the
 // order they were added. Rows are 0-based here; the commands speak of positions 1 to count.
 //
-// The texts live in a few large character blocks and each entry is a span of one block, so a
-// million entries cost a few allocations rather than a million, and a restored list keeps the
-// stored string itself as its block. Removing an entry leaves its characters unused in their
-// block until the list is cleared.
+// The texts live as UTF-8 in a few large blocks and each entry is a span of one block, so a
+// million entries cost a few allocations rather than a million, take about the size of the
+// file they came from, and a restored list keeps the stored bytes themselves as its block.
+// Texts are decoded only when asked for (a shown row, a pick, an export line). Removing an
+// entry leaves its bytes unused in their block until the list is cleared.
 class WebsiteList : public QAbstractTableModel {
     Q_OBJECT
 
@@ -21,8 +24,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int count() const { return static_cast<int>(entries_.size()); }
-    QString text(int row) const { return textView(row).toString(); }
-    QStringView textView(int row) const;
+    QString text(int row) const;
+    QByteArrayView utf8(int row) const;
     bool isChecked(int row) const { return entryAt(row).checked; }
     void setChecked(int row, bool checked);
 
@@ -30,8 +33,9 @@ public:
     void append(const QString& text) { append(QStringView(text)); }
     // Appends many entries with one notification to the views.
     void appendMany(const std::vector<QString>& texts);
-    // Appends every non-empty piece of text between separators, keeping text as the storage.
-    void appendSplit(QString text, QChar separator);
+    // Appends every non-empty piece between separators of valid UTF-8 text, keeping the text
+    // itself as the storage.
+    void appendSplitUtf8(QByteArray utf8Text, char separator);
     void removeAt(int row);
     void clear();
 
@@ -44,6 +48,8 @@ public:
         BulkAppend(const BulkAppend&) = delete;
         BulkAppend& operator=(const BulkAppend&) = delete;
         void add(QStringView text) { list_.store(text); }
+        // Text that is valid UTF-8 already.
+        void addUtf8(QByteArrayView utf8) { list_.storeUtf8(utf8); }
         void flush() { list_.announceStored(); }
 
     private:
@@ -74,10 +80,13 @@ private:
     const Entry& entryAt(int row) const { return entries_.at(static_cast<size_t>(row)); }
     // Copies text into the block being filled; the entry is not yet shown to the views.
     void store(QStringView text);
+    void storeUtf8(QByteArrayView utf8);
+    // The block being filled, with room for `bytes` more.
+    QByteArray& blockWithRoomFor(qsizetype bytes);
     // Tells the views about the entries stored since the last announcement.
     void announceStored();
 
-    std::vector<QString> blocks_;
+    std::vector<QByteArray> blocks_;
     std::vector<Entry> entries_;
     int announced_ = 0; // entries the views have been told about
     QStringList captions_;

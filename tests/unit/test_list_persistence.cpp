@@ -15,7 +15,7 @@ QStringList entriesOf(const WebsiteList& list) {
 
 QStringList splitStored(const QString& stored) {
     WebsiteList list;
-    list.appendSplit(stored, QLatin1Char(';'));
+    list.appendSplitUtf8(stored.toUtf8(), ';');
     return entriesOf(list);
 }
 
@@ -61,9 +61,9 @@ private slots:
 
     void appendsAfterARestoreGoToTheirOwnStorage() {
         WebsiteList list;
-        list.appendSplit(QStringLiteral("a;b"), QLatin1Char(';'));
+        list.appendSplitUtf8("a;b", ';');
         list.append(u"c");
-        list.appendSplit(QStringLiteral(";;"), QLatin1Char(';'));
+        list.appendSplitUtf8(";;", ';');
         const QString longText(3'000'000, QLatin1Char('x')); // larger than one storage block
         list.append(longText);
         {
