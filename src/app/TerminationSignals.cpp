@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,10 +13,12 @@ namespace {
 int pipeEnds[2] = {-1, -1};
 
 void onTerminationSignal(int) {
+    const int savedErrno = errno; // the interrupted code may be about to read it
     const char byte = 1;
     // Nothing useful can be done in a signal handler when the pipe is full: a close is
     // already pending then.
     [[maybe_unused]] const ssize_t written = ::write(pipeEnds[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace

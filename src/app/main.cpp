@@ -35,6 +35,8 @@ int main(int argc, char* argv[]) {
                      [&window](QSessionManager&) { window.close(); });
 
     window.Form_Load();
+    if (window.isClosing()) // asked to close during start-up: the list is saved already
+        return 0;
     window.centreOnScreen();
     window.show();
     return QApplication::exec();

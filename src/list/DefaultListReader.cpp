@@ -8,6 +8,9 @@
 
 namespace {
 
+// The longest value taken from the reader.
+constexpr std::uint32_t maxValueBytes = std::uint32_t(64) << 20;
+
 constexpr int msecs(std::chrono::milliseconds duration) {
     return static_cast<int>(duration.count());
 }
@@ -97,6 +100,9 @@ DefaultListReader::Parse DefaultListReader::parseFrame(std::optional<QString>& u
         if (available < header)
             return Parse::Incomplete;
         const std::uint32_t length = frameLength(frame + 1);
+        // No address is that long: a broken reader must not make the buffer grow without end.
+        if (length > maxValueBytes)
+            return Parse::Garbage;
         if (available - header < static_cast<qsizetype>(length))
             return Parse::Incomplete;
         url = decodeUtf8OrLatin1(QByteArrayView(frame + header, length));

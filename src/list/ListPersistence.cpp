@@ -41,11 +41,13 @@ bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& t
 void saveWebsiteList(CommandWindow& window, SettingsStore& settings, ErrorTrap& trap,
                      bool keepBackupFirst) {
     QByteArray joined;
-    trap.run(102, [&] { joined = joinWebsitesUtf8(window.websiteList()); });
-    trap.run(110, [&] {
-        if (keepBackupFirst)
-            settings.keepBackup(application, section, websitesKey);
-        settings.writeUtf8(application, section, websitesKey, joined);
-    });
+    // A list that could not be put together is not written: an empty value would replace the
+    // stored list.
+    if (trap.run(102, [&] { joined = joinWebsitesUtf8(window.websiteList()); }))
+        trap.run(110, [&] {
+            if (keepBackupFirst)
+                settings.keepBackup(application, section, websitesKey);
+            settings.writeUtf8(application, section, websitesKey, joined);
+        });
     trap.run(112, [&] { window.yield(); });
 }

@@ -4,18 +4,18 @@
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <system_error>
-#include <thread>
 
 extern char** environ;
 
 namespace {
 
-// Starts xdg-open with the address as its one argument in the folder "/", with the default
-// signal handling a freshly started program expects. posix_spawn does not copy the program's
-// memory, so the cost does not grow with the size of the list (a fork of a program holding a
-// million entries takes tens of milliseconds, during which the window is frozen).
-bool spawnXdgOpen(QByteArray argument, pid_t& child) {
+// Starts `setsid -f xdg-open ADDRESS` in the folder "/", with the default signal handling a
+// freshly started program expects. setsid starts xdg-open in a session of its own and returns
+// at once, so xdg-open (which may last as long as the browser) is never our child to wait for.
+// posix_spawn does not copy the program's memory, so the cost does not grow with the size of
+// the list (a fork of a program holding a million entries takes tens of milliseconds, during
+// which the window is frozen).
+bool spawnDetachedXdgOpen(QByteArray argument, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, "/");
@@ -29,22 +29,14 @@ bool spawnXdgOpen(QByteArray argument, pid_t& child) {
     posix_spawnattr_setsigdefault(&attributes, &allSignals);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    char program[] = "xdg-open";
-    char* const arguments[] = {program, argument.data(), nullptr};
+    char program[] = "setsid";
+    char fork[] = "-f";
+    char xdgOpen[] = "xdg-open";
+    char* const arguments[] = {program, fork, xdgOpen, argument.data(), nullptr};
     const int result = posix_spawnp(&child, program, &actions, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return result == 0;
-}
-
-// Collects the child's exit in the background, so that no finished xdg-open is left behind as
-// a zombie and the window never waits for one (xdg-open may last as long as the browser).
-void reapInBackground(pid_t child) {
-    try {
-        std::thread([child] { waitpid(child, nullptr, 0); }).detach();
-    } catch (const std::system_error&) {
-        // No thread to spare: the finished child stays a zombie until the program ends.
-    }
 }
 
 } // namespace
@@ -54,6 +46,6 @@ void XdgShell::open(const QString& address) {
     if (address.startsWith(QLatin1Char('-')))
         return;
     pid_t child = 0;
-    if (spawnXdgOpen(address.toUtf8(), child))
-        reapInBackground(child);
+    if (spawnDetachedXdgOpen(address.toUtf8(), child))
+        waitpid(child, nullptr, 0); // setsid itself ends as soon as it has started xdg-open
 }

@@ -103,6 +103,10 @@ void Form1::Form_Load() {
                                                QLatin1String(settingsSection),
                                                QLatin1String(countKey), QStringLiteral("3")));
     });
+
+    loaded_ = true;
+    if (closeRequestedWhileLoading_)
+        close();
 }
 
 void Form1::centreOnScreen() {
@@ -124,10 +128,19 @@ void Form1::Form_Unload() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A close request while start-up shows a report (log-out, a signal) waits for the list to
+    // be restored: saving the still empty list would overwrite the stored one.
+    if (!loaded_) {
+        closeRequestedWhileLoading_ = true;
+        event->ignore();
+        return;
+    }
     event->accept();
     if (closing_)
         return;
     closing_ = true;
+    // Clicks and keys still queued must not start a command after the list was saved.
+    setEnabled(false);
     Form_QueryUnload();
     Form_Unload();
 }
@@ -180,12 +193,22 @@ void Form1::PushButton10_Click() {
 
 void Form1::ListView1_KeyDown(int keyCode) {
     if (keyCode == Qt::Key_Delete)
-        deleteSelectedUnlessBusy(*this);
+        deleteWithoutReport();
 }
 
 void Form1::ListView1_DblClick(const QModelIndex& index) {
     if (index.isValid())
+        deleteWithoutReport();
+}
+
+void Form1::deleteWithoutReport() {
+    // The Delete key and the double-click have no error report; nothing may escape the event
+    // handler either.
+    try {
         deleteSelectedUnlessBusy(*this);
+    } catch (const std::exception& failure) {
+        qWarning("%s", failure.what());
+    }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

@@ -96,6 +96,7 @@ private:
     void SetAppTitle();
     void applyPointer();
     void hoverTo(PointerState state);
+    void deleteWithoutReport();
 
     Platform platform_;
     WebsiteList websites_;
@@ -103,5 +104,7 @@ private:
     std::optional<QCursor> customPointer_;
     QString appTitle_;
     bool listRestoreFailed_ = false;
+    bool loaded_ = false;
+    bool closeRequestedWhileLoading_ = false;
     bool closing_ = false;
 };

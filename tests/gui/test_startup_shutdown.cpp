@@ -108,6 +108,20 @@ private slots:
         QVERIFY(fixture.env.dialogs.reports.at(0).description().contains("Websites"));
     }
 
+    void closeRequestDuringStartUpWaitsForTheListAndKeepsIt() {
+        WindowUnderTest fixture;
+        fixture.env.storeSetting("Websites", "kept-a;kept-b");
+        // A skin that is not a style sheet: start-up shows a report before the list is
+        // restored, and the session ends while it is open.
+        fixture.env.placeInProgramFolder("x/o.cjs", "QWidget { color: red;");
+        fixture.env.dialogs.whileReportShown = [&] { fixture.window().close(); };
+        Form1& w = fixture.load();
+        QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.Form_Load 100"});
+        QVERIFY(w.isClosing()); // closed once start-up was done
+        QCOMPARE(w.websiteList().count(), 2);
+        QCOMPARE(fixture.env.storedSetting("Websites"), QByteArray("kept-a;kept-b"));
+    }
+
     void millionEntriesSaveAndRestoreWhole() {
         QByteArray stored;
         for (int i = 0; i < 1'000'000; ++i)
