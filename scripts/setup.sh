@@ -32,7 +32,9 @@ start_xvfb() {
     local display
     for display in $(seq 90 190); do
         [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ] && continue
-        Xvfb ":${display}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: without it the server resets whenever its last client leaves, and a program
+        # started in that moment cannot connect.
+        Xvfb ":${display}" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         CORVANTIS_XVFB_PID=$!
         for _ in $(seq 1 50); do
             if xdpyinfo -display ":${display}" >/dev/null 2>&1; then

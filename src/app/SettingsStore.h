@@ -42,8 +42,6 @@ public:
 
     QString pathOf(const QString& application, const QString& section, const QString& key) const;
 
-    const QString& root() const { return root_; }
-
 private:
     QString root_;
     qint64 maxValueBytes_;

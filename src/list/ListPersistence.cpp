@@ -1,17 +1,10 @@
 #include "list/ListPersistence.h"
 
 #include "app/ErrorTrap.h"
+#include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "list/WebsiteList.h"
 #include "ui/CommandWindow.h"
-
-namespace {
-
-const QString application = QStringLiteral("Pellamark");
-const QString section = QStringLiteral("Corvantis");
-const QString websitesKey = QStringLiteral("Websites");
-
-} // namespace
 
 QByteArray joinWebsitesUtf8(const WebsiteList& list) {
     qsizetype length = 0;
@@ -29,8 +22,10 @@ QByteArray joinWebsitesUtf8(const WebsiteList& list) {
 
 bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
     std::optional<QByteArray> stored;
-    const bool read =
-        trap.run(132, [&] { stored = settings.readUtf8(application, section, websitesKey); });
+    const bool read = trap.run(132, [&] {
+        stored = settings.readUtf8(SettingsKeys::application, SettingsKeys::section,
+                                   SettingsKeys::websites);
+    });
     if (!stored || stored->isEmpty())
         return read;
     // The stored bytes themselves become the entries' storage: no copy per entry.
@@ -46,8 +41,10 @@ void saveWebsiteList(CommandWindow& window, SettingsStore& settings, ErrorTrap& 
     if (trap.run(102, [&] { joined = joinWebsitesUtf8(window.websiteList()); }))
         trap.run(110, [&] {
             if (keepBackupFirst)
-                settings.keepBackup(application, section, websitesKey);
-            settings.writeUtf8(application, section, websitesKey, joined);
+                settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
+                                    SettingsKeys::websites);
+            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
+                               SettingsKeys::websites, joined);
         });
     trap.run(112, [&] { window.yield(); });
 }

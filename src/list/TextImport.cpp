@@ -2,10 +2,10 @@
 
 #include "app/ErrorTrap.h"
 #include "app/Failure.h"
+#include "app/FileAccess.h"
 #include "list/ListFileDialog.h"
 #include "list/ListFileReader.h"
 #include "list/WebsiteList.h"
-#include "ui/Appearance.h"
 #include "ui/CommandWindow.h"
 
 #include <QChar>

@@ -6,6 +6,7 @@
 #include "opener/CountConversion.h"
 #include "opener/RandomIndex.h"
 #include "ui/CommandWindow.h"
+#include "ui/ProgressBar.h"
 
 #include <cstdint>
 
@@ -15,7 +16,7 @@ namespace {
 void endRun(CommandWindow& window, ErrorTrap& trap) {
     trap.run(122, [&] { window.setPointerState(PointerState::Default); });
     trap.run(118, [&] { window.setProgressValue(0.0); });
-    trap.run(120, [&] { window.setProgressText(QStringLiteral("Progress Bar")); });
+    trap.run(120, [&] { window.setProgressText(ProgressBar::idleText); });
 }
 
 // The address of the entry at a 1-based position. The entry count is read just before the pick

@@ -1,12 +1,11 @@
 #include "ui/Appearance.h"
 
-#include "app/Failure.h"
+#include "app/FileAccess.h"
 #include "ui/CursorFile.h"
 #include "ui/Form1.h"
 #include "ui/SkinFramework.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,10 +39,6 @@ bool hasPlainBackground(const QWidget* control) {
 
 } // namespace
 
-bool FileExists(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).lastModified().isValid();
-}
-
 void ApplySkin(Form1& window) {
     const QString skinPath = window.platform().programFolder + QStringLiteral("/x/o.cjs");
     if (!isOrdinaryFile(skinPath))
@@ -63,16 +58,7 @@ void ApplySkin(Form1& window) {
 }
 
 QCursor loadCursorFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(
-            QStringLiteral("Cannot read the cursor %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.read(largestCursorFile + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(
-            QStringLiteral("Cannot read the cursor %1: %2").arg(path, file.errorString()));
-    if (bytes.size() > largestCursorFile)
-        throw Failure(QStringLiteral("The cursor %1 is too large").arg(path));
+    const QByteArray bytes = readSmallFile(path, largestCursorFile, QStringLiteral("cursor"));
     const CursorPicture picture = readCursorFile(bytes);
     return QCursor(QPixmap::fromImage(picture.image), picture.hotspot.x(), picture.hotspot.y());
 }

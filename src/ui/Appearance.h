@@ -1,13 +1,11 @@
 #pragma once
 
+#include "app/FileAccess.h"
+
 #include <QCursor>
 #include <QString>
 
 class Form1;
-
-// True when the file's last-modified time can be read (a folder counts too). Never throws,
-// leaves nothing behind; false for an empty path or a missing folder.
-bool FileExists(const QString& path);
 
 // Applies the skin file "x/o.cjs" beside the program, when it is there as a regular file: the
 // window and its frames take the button-face colour, then the skin is loaded, switched on and

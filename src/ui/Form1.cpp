@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/SetAppTitle.h"
+#include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"
 #include "list/DefaultList.h"
 #include "list/ListEditing.h"
@@ -25,14 +26,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
-
-namespace {
-
-constexpr const char* settingsApplication = "Pellamark";
-constexpr const char* settingsSection = "Corvantis";
-constexpr const char* countKey = "No of Websites";
-
-} // namespace
 
 Form1::Form1(const Platform& platform, QWidget* parent)
     : QWidget(parent), ListView1(new QTreeView(this)), Frame2(new QGroupBox(this)),
@@ -99,9 +92,8 @@ void Form1::Form_Load() {
     listRestoreFailed_ = !restoreWebsiteList(websites_, platform_.settings, trap);
 
     trap.run(146, [&] {
-        Text1->setText(platform_.settings.read(QLatin1String(settingsApplication),
-                                               QLatin1String(settingsSection),
-                                               QLatin1String(countKey), QStringLiteral("3")));
+        Text1->setText(platform_.settings.read(SettingsKeys::application, SettingsKeys::section,
+                                               SettingsKeys::countOfWebsites, QStringLiteral("3")));
     });
 
     loaded_ = true;
@@ -149,8 +141,8 @@ void Form1::Text1_Change() {
     // The count box has no error report of its own: a store that cannot be written would
     // otherwise show a box at every keystroke. The list save at close reports such a store.
     try {
-        platform_.settings.write(QLatin1String(settingsApplication), QLatin1String(settingsSection),
-                                 QLatin1String(countKey), Text1->text());
+        platform_.settings.write(SettingsKeys::application, SettingsKeys::section,
+                                 SettingsKeys::countOfWebsites, Text1->text());
     } catch (const std::exception& failure) {
         qWarning("%s", failure.what());
     }

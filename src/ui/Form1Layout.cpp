@@ -71,9 +71,9 @@ void Form1::createControls() {
     Text1->setAccessibleName(Frame2->title());
 
     ProgressBar1->setGeometry(twipsRect(120, 5790, 7800, 405));
-    ProgressBar1->setBarText(QStringLiteral("Progress Bar"));
+    ProgressBar1->setBarText(ProgressBar::idleText);
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
-    ProgressBar1->setAccessibleName(QStringLiteral("Progress Bar"));
+    ProgressBar1->setAccessibleName(ProgressBar::idleText);
 
     placeButton(PushButton1, QStringLiteral("Add Website"), twipsRect(120, 2750, 3840, 405));
     placeButton(PushButton4, QStringLiteral("Load Default List"), twipsRect(120, 3260, 3840, 405));

@@ -1,12 +1,12 @@
 #include "ui/SkinFramework.h"
 
 #include "app/Failure.h"
+#include "app/FileAccess.h"
 #include "ui/StyleSheetText.h"
 
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
-#include <QFile>
 
 namespace {
 
@@ -27,14 +27,7 @@ void SkinFramework::record(int dispatchId, const QString& what) const {
 
 void SkinFramework::LoadSkin(const QString& path, const QString& variant) {
     record(2, QStringLiteral("LoadSkin %1 %2").arg(path, variant).trimmed());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.read(largestSkin + 1);
-    if (bytes.size() > largestSkin)
-        throw Failure(QStringLiteral("The skin %1 is too large to be a style sheet").arg(path));
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = readSmallFile(path, largestSkin, QStringLiteral("skin"));
     styleSheet_ = styleSheetText(bytes);
     loaded_ = true;
 }

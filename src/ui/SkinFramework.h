@@ -36,7 +36,6 @@ public:
     // switches say. Throws Failure when no skin has been loaded.
     void ApplyWindow(QWidget* window);
 
-    bool isLoaded() const { return loaded_; }
     QString styleSheet() const { return styleSheet_; }
     // Every call so far, e.g. "2 LoadSkin /opt/x/o.cjs", "1 read 0", "1 write 1", "5 write true".
     QStringList calls() const { return calls_; }

@@ -86,9 +86,9 @@ public:
 
     // Clicks at a point of the window's client area, in pixels.
     void clickAt(int x, int y) {
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QStringLiteral("--window"),
-                 QString::number(window_), QString::number(x), QString::number(y),
-                 QStringLiteral("click"), QStringLiteral("1")});
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window_),
+                 QString::number(x), QString::number(y), QStringLiteral("click"),
+                 QStringLiteral("1")});
     }
 
     // Sends the message a window manager sends when the close box is pressed.

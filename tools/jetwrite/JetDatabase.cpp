@@ -96,10 +96,10 @@ std::vector<Bytes> encodeTableRows(const Table& table, const TableLayout& layout
 TableLayout layoutOf(const Table& table) {
     if (table.columns.empty())
         throw std::invalid_argument("a table needs at least one column");
-    std::vector<TableLayout::ColumnSpec> specs;
+    std::vector<TableLayout::ColumnDefinition> definitions;
     for (const Column& column : table.columns)
-        specs.push_back({column.name, column.type == ColumnType::Memo ? typeMemo : typeText});
-    return TableLayout(specs);
+        definitions.push_back({column.name, column.type == ColumnType::Memo ? typeMemo : typeText});
+    return TableLayout(definitions);
 }
 
 std::vector<std::uint32_t> pageNumbers(std::uint32_t first, std::size_t count) {

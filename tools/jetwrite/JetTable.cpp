@@ -27,18 +27,18 @@ std::size_t nullMaskSize(std::size_t columnCount) {
 
 } // namespace
 
-TableLayout::TableLayout(const std::vector<ColumnSpec>& columns) {
-    for (const ColumnSpec& spec : columns) {
+TableLayout::TableLayout(const std::vector<ColumnDefinition>& columns) {
+    for (const ColumnDefinition& definition : columns) {
         ColumnLayout column;
-        column.name = spec.name;
-        column.type = spec.type;
-        column.fixed = fixedSizeOf(spec.type) != 0;
+        column.name = definition.name;
+        column.type = definition.type;
+        column.fixed = fixedSizeOf(definition.type) != 0;
         if (column.fixed) {
-            column.size = fixedSizeOf(spec.type);
+            column.size = fixedSizeOf(definition.type);
             column.fixedOffset = static_cast<std::uint16_t>(fixedSize_);
             fixedSize_ += column.size;
         } else {
-            column.size = spec.type == typeText ? textColumnBytes : 0;
+            column.size = definition.type == typeText ? textColumnBytes : 0;
             column.varIndex = static_cast<std::uint16_t>(variableCount_++);
         }
         columns_.push_back(std::move(column));

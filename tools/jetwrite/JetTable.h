@@ -23,11 +23,11 @@ struct ColumnLayout {
 
 class TableLayout {
 public:
-    struct ColumnSpec {
+    struct ColumnDefinition {
         std::string name;
         std::uint8_t type;
     };
-    explicit TableLayout(const std::vector<ColumnSpec>& columns);
+    explicit TableLayout(const std::vector<ColumnDefinition>& columns);
 
     const std::vector<ColumnLayout>& columns() const { return columns_; }
     std::size_t variableCount() const { return variableCount_; }

@@ -25,14 +25,14 @@ void printUsage() {
     std::cerr << "usage: jetwrite [--table NAME] [--column NAME:text|memo]... INPUT OUTPUT\n";
 }
 
-jet::Column parseColumn(std::string_view spec) {
-    const std::size_t colon = spec.rfind(':');
+jet::Column parseColumn(std::string_view definition) {
+    const std::size_t colon = definition.rfind(':');
     if (colon == std::string_view::npos || colon == 0)
         throw std::invalid_argument("a column is NAME:text or NAME:memo");
-    const std::string_view type = spec.substr(colon + 1);
+    const std::string_view type = definition.substr(colon + 1);
     if (type != "text" && type != "memo")
         throw std::invalid_argument("a column type is text or memo");
-    return {std::string(spec.substr(0, colon)),
+    return {std::string(definition.substr(0, colon)),
             type == "memo" ? jet::ColumnType::Memo : jet::ColumnType::Text};
 }
 
