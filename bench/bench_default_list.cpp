@@ -40,7 +40,7 @@ bool writeDatabase(const QString& buildTree, const QString& path) {
     for (int i = 0; i < records; ++i)
         rows.write("https://www.example-" + QByteArray::number(i) + ".org/some/page.html\n");
     rows.close();
-    return QProcess::execute(buildTree + QStringLiteral("/tools/jetwrite/jetwrite"),
+    return QProcess::execute(buildTree + QStringLiteral("/program/jetwrite"),
                              {rows.fileName(), path}) == 0;
 }
 

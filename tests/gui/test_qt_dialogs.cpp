@@ -3,6 +3,7 @@
 #include "ui/QtDialogs.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -10,18 +11,24 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace {
 
-// Runs `act` on the modal dialog of type Dialog as soon as it is shown.
+// Runs `act` on the modal dialog of type Dialog as soon as it is shown. The poll gives up
+// after a while, so that it cannot act on a dialog of a later test.
 template <typename Dialog> void whenShown(std::function<void(Dialog&)> act) {
     auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act, started] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr && started->elapsed() < 30'000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        if (dialog != nullptr)
             act(*dialog);
-        }
     });
     poll->start(10);
 }

@@ -39,8 +39,9 @@ private slots:
             {"-G", "DEB", "-B", work.filePath("deb"), "--config", binary + "/CPackConfig.cmake"},
             &status, binary);
         QVERIFY2(status == 0, qPrintable(output));
-        package = work.filePath("deb/corvantis_" + qEnvironmentVariable("CORVANTIS_VERSION") +
-                                "_amd64.deb");
+        const QString architecture = run("dpkg", {"--print-architecture"}).trimmed();
+        package = work.filePath("deb/corvantis_" + qEnvironmentVariable("CORVANTIS_VERSION") + "_" +
+                                architecture + ".deb");
         QVERIFY2(QFile::exists(package), qPrintable(output));
         root = work.filePath("root");
         QCOMPARE(QProcess::execute("dpkg", {"-x", package, root}), 0);

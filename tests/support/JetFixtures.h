@@ -16,7 +16,7 @@ inline QString buildTree() {
     return qEnvironmentVariable("CORVANTIS_BINARY_DIR");
 }
 inline QString jetwriteProgram() {
-    return buildTree() + QStringLiteral("/tools/jetwrite/jetwrite");
+    return buildTree() + QStringLiteral("/program/jetwrite");
 }
 inline QString readerProgram() {
     return qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + QStringLiteral("/corvantis-mdb-reader");

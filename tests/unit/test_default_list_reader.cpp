@@ -123,11 +123,12 @@ private slots:
     }
 
     void slowButSteadyReaderIsNeverCutShort() {
-        // Eight records 150 ms apart: longer in total than the limit, never silent that long.
+        // Eight records 300 ms apart: longer in total than the limit, never silent that long
+        // (a wide margin, so a loaded machine does not turn the pauses into silences).
         const QString program = fakeReader(QStringLiteral("steady"),
                                            "for i in 1 2 3 4 5 6 7 8; do printf "
-                                           "'V\\001\\000\\000\\000'$i; sleep 0.15; done; printf E");
-        const Outcome outcome = readWith(program, 600ms);
+                                           "'V\\001\\000\\000\\000'$i; sleep 0.3; done; printf E");
+        const Outcome outcome = readWith(program, 2000ms);
         QCOMPARE(outcome.urls.size(), 8);
         QCOMPARE(outcome.last, Step::End);
     }
