@@ -2,6 +2,7 @@
 // temporary program folder.
 
 #include "JetFixtures.h"
+#include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/ListEditing.h"
 
@@ -14,13 +15,6 @@ using namespace jetfixtures;
 namespace {
 
 const QString place = QStringLiteral("Form1.PushButton4_Click %1");
-
-QStringList entries(Form1& window) {
-    QStringList texts;
-    for (int row = 0; row < window.websiteList().count(); ++row)
-        texts.append(window.websiteList().text(row));
-    return texts;
-}
 
 QByteArray fileContents(const QString& path) {
     QFile file(path);
@@ -59,7 +53,7 @@ private slots:
                  test.env.programFolder.path() + QStringLiteral("/websites.mdb not found."));
         QCOMPARE(test.env.dialogs.notices[0].caption, window.appTitle());
         QVERIFY(test.env.dialogs.reports.empty());
-        QCOMPARE(entries(window), QStringList{QStringLiteral("kept")});
+        QCOMPARE(entriesOf(window.websiteList()), QStringList{QStringLiteral("kept")});
     }
 
     void folderNamedLikeTheDatabaseIsNotTheDatabase() {
@@ -79,7 +73,7 @@ private slots:
                             QStringLiteral("  blanks kept  ")}));
         window.PushButton4->click();
         QCOMPARE(
-            entries(window),
+            entriesOf(window.websiteList()),
             (QStringList{QStringLiteral("http://example.com"), QStringLiteral("http://example.org"),
                          QStringLiteral("https://example.net"), QStringLiteral("http://"),
                          QStringLiteral("http://  blanks kept  ")}));
@@ -95,7 +89,8 @@ private slots:
         window.websiteList().append(QStringLiteral("http://mine.example"));
         window.PushButton4->click();
         window.PushButton4->click();
-        QCOMPARE(entries(window), QStringList{QStringLiteral("http://mine.example")} + urls + urls);
+        QCOMPARE(entriesOf(window.websiteList()),
+                 QStringList{QStringLiteral("http://mine.example")} + urls + urls);
     }
 
     void emptyTableAddsNothingAndSaysNothing() {
@@ -113,8 +108,9 @@ private slots:
                                                    QStringLiteral("http://after.example")}));
         window.PushButton4->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(114)});
-        QCOMPARE(entries(window), (QStringList{QStringLiteral("http://before.example"),
-                                               QStringLiteral("http://after.example")}));
+        QCOMPARE(entriesOf(window.websiteList()),
+                 (QStringList{QStringLiteral("http://before.example"),
+                              QStringLiteral("http://after.example")}));
     }
 
     void tableWithoutUrlFieldGivesOneReportAndNothing() {
@@ -164,7 +160,7 @@ private slots:
                                                                         QStringLiteral("url:memo")})
                                              .database);
         window.PushButton4->click();
-        QCOMPARE(entries(window), (QStringList{longUrl, foreign}));
+        QCOMPARE(entriesOf(window.websiteList()), (QStringList{longUrl, foreign}));
         QCOMPARE(longUrl.size(), 300);
     }
 
@@ -178,7 +174,8 @@ private slots:
         QFile::setPermissions(reader, QFile::permissions(reader) | QFile::ExeOwner);
         window.PushButton4->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(112)});
-        QCOMPARE(entries(window), QStringList{QStringLiteral("http://one.example")});
+        QCOMPARE(entriesOf(window.websiteList()),
+                 QStringList{QStringLiteral("http://one.example")});
         window.websiteList().append(QStringLiteral("still working"));
         QCOMPARE(window.websiteList().count(), 2);
     }
@@ -199,7 +196,7 @@ private slots:
         Form1& window = windowWith(test, websites(urls));
         window.PushButton4->click();
         QVERIFY(test.env.dialogs.reports.empty());
-        QCOMPARE(entries(window), prefixed(urls));
+        QCOMPARE(entriesOf(window.websiteList()), prefixed(urls));
     }
 };
 

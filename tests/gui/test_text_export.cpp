@@ -1,5 +1,6 @@
 // "Save Websites To Text File" on a real window, with the save dialog answered from a script
 // and real files in a temporary folder.
+#include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/WebsiteList.h"
 
@@ -17,12 +18,6 @@ namespace {
 QByteArray contentOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the fixture %s", qPrintable(path));
 }
 
 void addEntries(WebsiteList& list, const QStringList& texts, const QList<int>& checkedRows) {
@@ -71,7 +66,7 @@ private slots:
         addEntries(window.websiteList(), {"a.com", "http://b.com", "http://ccccccccc.com"}, {0});
         // A name without extension, of a file that is there: replaced without a question.
         const QString path = folder_.filePath("worked");
-        writeFile(path, "an old file, longer than the new one" + QByteArray(100, '.'));
+        writeFixture(path, "an old file, longer than the new one" + QByteArray(100, '.'));
         window.CommonDialog1.fileName = QStringLiteral("left from before");
         test.env.dialogs.saveAnswers.enqueue(path);
 
@@ -146,7 +141,7 @@ private slots:
         QFETCH(QString, name);
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir("a folder"));
-        writeFile(folder.filePath("a file"), "old");
+        writeFixture(folder.filePath("a file"), "old");
         WindowUnderTest test;
         Form1& window = test.load();
         addEntries(window.websiteList(), {"a", "b", "c"}, {0, 1, 2});
@@ -165,7 +160,7 @@ private slots:
         WindowUnderTest test;
         Form1& window = test.load();
         const QString path = folder_.filePath("kept.txt");
-        writeFile(path, "the old list\r\n");
+        writeFixture(path, "the old list\r\n");
         QStringList texts;
         QList<int> checked;
         for (int row = 0; row < 20000; ++row) {
@@ -204,7 +199,7 @@ private slots:
         const QString readOnly = folder.filePath("read-only");
         const QString path = readOnly + "/list.txt";
         QVERIFY(QDir().mkdir(readOnly));
-        writeFile(path, "old");
+        writeFixture(path, "old");
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
                                                 QFile::ReadOther | QFile::WriteOther));
         for (const QString& open : {folder.path(), readOnly})

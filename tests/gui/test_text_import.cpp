@@ -1,21 +1,11 @@
 // "Load Websites From Text File" on a real window, with the file dialog answered from a script
 // and real files in a temporary folder.
+#include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/WebsiteList.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QStringList entriesOf(WebsiteList& list) {
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row)
-        texts.append(list.text(row));
-    return texts;
-}
-
-} // namespace
 
 class TestTextImport : public QObject {
     Q_OBJECT
@@ -24,9 +14,7 @@ class TestTextImport : public QObject {
 
     QString writeFile(const QString& name, const QByteArray& bytes) {
         const QString path = folder_.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write the fixture %s", qPrintable(path));
+        writeFixture(path, bytes);
         return path;
     }
 

@@ -2,6 +2,7 @@
 
 #include "FakeDesktop.h"
 #include "FakeDialogs.h"
+#include "TestFiles.h"
 #include "app/Platform.h"
 #include "app/SettingsStore.h"
 
@@ -31,10 +32,7 @@ public:
         return settings.pathOf(QStringLiteral("Pellamark"), QStringLiteral("Corvantis"), key);
     }
     void storeSetting(const QString& key, const QByteArray& bytes) {
-        QDir().mkpath(QFileInfo(settingPath(key)).absolutePath());
-        QFile file(settingPath(key));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
+        writeFixture(settingPath(key), bytes);
     }
     QByteArray storedSetting(const QString& key) const {
         QFile file(settingPath(key));
@@ -45,10 +43,7 @@ public:
     // Puts a file into the program folder (creating subfolders) and returns its path.
     QString placeInProgramFolder(const QString& relativePath, const QByteArray& bytes) {
         const QString path = programFolder.filePath(relativePath);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
+        writeFixture(path, bytes);
         return path;
     }
 };

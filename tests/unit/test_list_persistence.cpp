@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "list/ListPersistence.h"
 #include "list/WebsiteList.h"
 
@@ -5,13 +6,6 @@
 #include <QTest>
 
 namespace {
-
-QStringList entriesOf(const WebsiteList& list) {
-    QStringList texts;
-    for (int row = 0; row < list.count(); ++row)
-        texts.append(list.text(row));
-    return texts;
-}
 
 QStringList splitStored(const QString& stored) {
     WebsiteList list;

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "app/Failure.h"
 #include "app/SettingsStore.h"
 
@@ -14,13 +15,6 @@ const QString section = QStringLiteral("Corvantis");
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -53,14 +47,14 @@ private slots:
         QTemporaryDir root;
         const SettingsStore store(root.path());
         const QString path = store.pathOf(app, section, "Websites");
-        writeBytes(path, "a;b\n"); // an editor's final line end is not part of the value
+        writeFixture(path, "a;b\n"); // an editor's final line end is not part of the value
         QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("a;b"));
-        writeBytes(path, "a;b\r\n\r\n");
+        writeFixture(path, "a;b\r\n\r\n");
         QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("a;b\r\n"));
-        writeBytes(path, "caf\xe9;b"); // not UTF-8: byte for byte as Latin-1
+        writeFixture(path, "caf\xe9;b"); // not UTF-8: byte for byte as Latin-1
         QCOMPARE(store.read(app, section, "Websites", ""),
                  QStringLiteral("caf") + QChar(0xe9) + ";b");
-        writeBytes(path, "\xef\xbb\xbfx"); // a byte-order mark is kept as a character
+        writeFixture(path, "\xef\xbb\xbfx"); // a byte-order mark is kept as a character
         QCOMPARE(store.read(app, section, "Websites", ""), QString(QChar(0xfeff)) + "x");
     }
 
@@ -85,12 +79,12 @@ private slots:
         // not even by root.
         const QString sectionFolder = root.path() + "/Pellamark/Corvantis";
         QDir(sectionFolder).removeRecursively();
-        writeBytes(sectionFolder, "not a folder");
+        writeFixture(sectionFolder, "not a folder");
         QVERIFY_THROWS_EXCEPTION(Failure, store.write(app, section, "Websites", "new"));
         QCOMPARE(fileBytes(sectionFolder), QByteArray("not a folder"));
 
         SettingsStore under(root.path() + "/file-as-root");
-        writeBytes(root.path() + "/file-as-root", "x");
+        writeFixture(root.path() + "/file-as-root", "x");
         QVERIFY_THROWS_EXCEPTION(Failure, under.write(app, section, "No of Websites", "3"));
     }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "list/WebsiteList.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+// Writes a fixture file, creating its folder; a test cannot go on without it.
+inline void writeFixture(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the fixture %s", qPrintable(path));
+}
+
+// The entry texts of a list, in order.
+inline QStringList entriesOf(const WebsiteList& list) {
+    QStringList texts;
+    for (int row = 0; row < list.count(); ++row)
+        texts.append(list.text(row));
+    return texts;
+}
