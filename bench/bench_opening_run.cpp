@@ -123,11 +123,11 @@ int main(int argc, char* argv[]) {
                      dialogs.shown);
         return 1;
     }
-    std::printf("BENCH handoff_spawn_true %.1f us (reference: spawning /bin/true once)\n", handOff);
-    std::printf("BENCH xdg_shell_open %.1f us (one real hand-off, with a list of %d entries "
+    std::printf("     handoff_spawn_true %.1f us (reference: spawning /bin/true once)\n", handOff);
+    std::printf("     xdg_shell_open %.1f us (one real hand-off, with a list of %d entries "
                 "held)\n",
                 xdgShell, listSize);
-    std::printf("BENCH opening_run_cost_per_pick %.2f us (%d picks, %d entries, real Form1)\n",
+    std::printf("     opening_run_cost_per_pick %.2f us (%d picks, %d entries, real Form1)\n",
                 perPick, picks, listSize);
     std::printf("BENCH opening_run_pick_to_handoff %.4f ratio target <= %.2f\n", perPick / handOff,
                 target);

@@ -120,7 +120,7 @@ void print(const char* name, double value, const char* unit, const char* target 
     if (target)
         std::printf("BENCH %s %.3f %s target %s\n", name, value, unit, target);
     else
-        std::printf("BENCH %s %.3f %s\n", name, value, unit);
+        std::printf("     %s %.3f %s\n", name, value, unit);
     std::fflush(stdout);
 }
 
