@@ -87,3 +87,15 @@ QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
     }
     return QByteArrayView(scratch.constData(), out - scratch.constData());
 }
+
+qsizetype utf16Length(QByteArrayView utf8) {
+    if (isAscii(utf8))
+        return utf8.size();
+    qsizetype units = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) != 0x80 ? 1 : 0; // each character starts once
+        units += byte >= 0xF0 ? 1 : 0;          // and past U+FFFF takes a surrogate pair
+    }
+    return units;
+}

@@ -24,3 +24,6 @@ bool isAscii(QByteArrayView bytes);
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing past
 // U+10FFFF), the same rule Qt's decoder applies.
 bool isValidUtf8(QByteArrayView bytes);
+
+// How many UTF-16 units valid UTF-8 text takes as a QString, without decoding it.
+qsizetype utf16Length(QByteArrayView utf8);

@@ -34,7 +34,7 @@ std::vector<qsizetype> columnWidths(const WebsiteList& list, ThrottledYield& yie
             if (row >= list.count())
                 continue; // removed during the save
             trap.run(114, [&] {
-                width = std::max(width, list.cellText(row, static_cast<int>(column)).size());
+                width = std::max(width, list.cellLength(row, static_cast<int>(column)));
             });
         }
         widths.push_back(width);
@@ -45,7 +45,7 @@ std::vector<qsizetype> columnWidths(const WebsiteList& list, ThrottledYield& yie
 // Builds the line of one entry; false when the entry was removed while it was being built.
 bool buildEntryLine(const WebsiteList& list, int row, const std::vector<qsizetype>& widths,
                     ThrottledYield& yield, QString& line) {
-    line.truncate(0); // keeps the capacity: no allocation per line
+    line.truncate(0); // keeps the capacity
     for (size_t column = 0; column < widths.size(); ++column) {
         yield();
         if (row >= list.count())

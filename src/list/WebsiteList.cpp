@@ -130,6 +130,10 @@ QString WebsiteList::cellText(int row, int column) const {
     return column == 0 ? text(row) : QString();
 }
 
+qsizetype WebsiteList::cellLength(int row, int column) const {
+    return column == 0 ? utf16Length(utf8(row)) : 0;
+}
+
 int WebsiteList::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : announced_;
 }

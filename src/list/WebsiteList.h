@@ -61,6 +61,8 @@ public:
     const QStringList& columnCaptions() const { return captions_; }
     // The text of a cell: the entry's text in column 0; entries have no sub-items.
     QString cellText(int row, int column) const;
+    // The length of that text, without making the text.
+    qsizetype cellLength(int row, int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -49,6 +49,8 @@ private slots:
         WebsiteList wide;
         wide.appendMany(
             {QStringLiteral("日本.jp"), QStringLiteral("caf\u00e9"), QStringLiteral("\U0001F600")});
+        for (int row = 0; row < wide.count(); ++row)
+            QCOMPARE(wide.cellLength(row, 0), wide.text(row).size());
         QCOMPARE(joinWebsitesUtf8(wide), QStringLiteral("日本.jp;caf\u00e9;").toUtf8() +
                                              QStringLiteral("\U0001F600").toUtf8());
     }
