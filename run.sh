@@ -6,7 +6,8 @@ source scripts/setup.sh
 
 ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display found: Corvantis is a desktop program. To run it anyway: xvfb-run ./run.sh"
+    echo "No display found: Corvantis is a desktop program. To run it on a virtual display:"
+    echo "  apt-get install xvfb && xvfb-run ./run.sh"
     exit 1
 fi
 cmake --preset release >/dev/null
