@@ -63,10 +63,8 @@ std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
         throw Failure(
             QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
     bytes.truncate(withoutOneTrailingLineEnd(bytes).size());
-    if (isValidUtf8(bytes))
-        return bytes;
-    QByteArray scratch;
-    return asValidUtf8(bytes, scratch).toByteArray();
+    // Kept as they are when valid (no copy of a large list); else read as Latin-1.
+    return isValidUtf8(bytes) ? bytes : latin1ToUtf8(bytes);
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,

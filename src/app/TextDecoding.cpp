@@ -71,11 +71,9 @@ QString decodeUtf8OrLatin1(QByteArrayView bytes) {
     return isValidUtf8(bytes) ? fromUtf8KeepingByteOrderMark(bytes) : QString::fromLatin1(bytes);
 }
 
-QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
-    if (isValidUtf8(bytes))
-        return bytes;
-    scratch.resize(bytes.size() * 2);
-    char* out = scratch.data();
+QByteArray latin1ToUtf8(QByteArrayView bytes) {
+    QByteArray utf8(bytes.size() * 2, Qt::Uninitialized);
+    char* out = utf8.data();
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {
@@ -85,7 +83,15 @@ QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
             *out++ = static_cast<char>(0x80 | (byte & 0x3F));
         }
     }
-    return QByteArrayView(scratch.constData(), out - scratch.constData());
+    utf8.truncate(out - utf8.constData());
+    return utf8;
+}
+
+QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
+    if (isValidUtf8(bytes))
+        return bytes;
+    scratch = latin1ToUtf8(bytes);
+    return scratch;
 }
 
 qsizetype utf16Length(QByteArrayView utf8) {

@@ -18,6 +18,9 @@ QString fromUtf8KeepingByteOrderMark(QByteArrayView utf8);
 // changes or the bytes go away.
 QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch);
 
+// Each byte read as its Latin-1 character, encoded as UTF-8.
+QByteArray latin1ToUtf8(QByteArrayView bytes);
+
 // True when no byte has its high bit set. Word at a time: the check of large files.
 bool isAscii(QByteArrayView bytes);
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "app/FileAccess.h"
-
 #include <QCursor>
 #include <QString>
 

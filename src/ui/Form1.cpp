@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include "app/ErrorTrap.h"
+#include "app/FileAccess.h"
 #include "app/SetAppTitle.h"
 #include "app/SettingsKeys.h"
 #include "app/SettingsStore.h"

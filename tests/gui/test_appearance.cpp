@@ -1,6 +1,7 @@
 // Start-up's appearance steps on a real window: the skin and the hand cursor, present, absent
 // and broken, and what each leaves on the window and in the error reports.
 #include "WindowUnderTest.h"
+#include "app/FileAccess.h"
 #include "ui/AppIcon.h"
 #include "ui/Appearance.h"
 #include "ui/SkinFramework.h"
