@@ -12,12 +12,21 @@ echo "== Formatting"
 mapfile -t sources < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench fuzz -name '*.cpp' -o -name '*.h')
 clang-format --dry-run --Werror "${sources[@]}"
 
+echo "== Layers"
+scripts/check-layers.sh
+
 start_xvfb
 jobs=$(nproc)
 
 echo "== Build and test (warnings as errors)"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j"$jobs"
+
+echo "== clang-tidy (the program and its tools)"
+mapfile -t program_sources < <(printf '%s\n' "${sources[@]}" | grep -E '^(src|tools)/.*\.cpp$')
+printf '%s\n' "${program_sources[@]}" |
+    xargs -P"$jobs" -n4 clang-tidy -p build/ci --quiet 2>/dev/null
+
 ctest --preset ci -j"$jobs"
 
 echo "== Build and test (AddressSanitizer, UndefinedBehaviorSanitizer)"

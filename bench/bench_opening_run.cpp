@@ -5,9 +5,9 @@
 // the program's part of each pick (progress value, one yield to the event loop, reseed and
 // draw, reading the entry). The reference is the least a hand-off costs: spawning /bin/true
 // once, measured in the same run.
-#include "app/ErrorReport.h"
-#include "app/SettingsStore.h"
 #include "app/SystemClock.h"
+#include "base/ErrorReport.h"
+#include "base/SettingsStore.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
 #include "opener/XdgShell.h"
@@ -100,13 +100,14 @@ int main(int argc, char* argv[]) {
     SettingsStore settings(config.path());
     const Platform platform{dialogs, shell, random, clock, settings, config.path()};
 
-    Form1 window(platform);
+    WebsiteList websites;
+    Form1 window(platform, websites);
     window.Form_Load();
-    std::vector<QString> entries;
-    entries.reserve(listSize);
-    for (int entry = 0; entry < listSize; ++entry)
-        entries.push_back(QStringLiteral("http://site%1.example/page").arg(entry));
-    window.websiteList().appendMany(std::move(entries));
+    {
+        WebsiteList::BulkAppend append(websites);
+        for (int entry = 0; entry < listSize; ++entry)
+            append.add(QStringLiteral("http://site%1.example/page").arg(entry));
+    }
     window.Text1->setText(QString::number(picks));
     window.show();
     QCoreApplication::processEvents();

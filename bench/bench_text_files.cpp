@@ -1,9 +1,9 @@
 // Import of a 1,000,000-line list file (about 57 MB) into a real window until the list shows
 // it, against `wc -l` on the same file; the memory it takes, as a multiple of the file size;
 // and the export of 1,000,000 checked entries, against `cp` of the written file.
-#include "app/ErrorReport.h"
-#include "app/SettingsStore.h"
 #include "app/SystemClock.h"
+#include "base/ErrorReport.h"
+#include "base/SettingsStore.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
 #include "ui/Form1.h"
@@ -140,7 +140,8 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     SettingsStore settings(folder.filePath(QStringLiteral("config")));
     const Platform platform{dialogs, shell, random, clock, settings, folder.path()};
-    Form1 window(platform);
+    WebsiteList websites;
+    Form1 window(platform, websites);
     window.Form_Load();
     window.show();
     QCoreApplication::processEvents();

@@ -1,6 +1,6 @@
 // Fuzz target: the .CUR reader, through Qt's ico decoder, on any bytes. Each input either gives
 // a picture whose hotspot lies inside it or a Failure; nothing else may happen.
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "ui/CursorFile.h"
 
 #include <cstddef>

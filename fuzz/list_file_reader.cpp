@@ -6,7 +6,7 @@
 //
 // Input: byte 0 the largest chunk size - 1, bytes 1 and 2 the seed of the chunk sizes, the rest
 // the file.
-#include "app/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "list/ListFileReader.h"
 #include "list/ListFileSplitter.h"
 

@@ -6,7 +6,7 @@ CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins m
                         libmdb3 xdg-utils fonts-liberation)
 # To run every test: an X server for the end-to-end tests and the tools they drive it with,
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
-CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
+CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy
                          desktop-file-utils appstream dpkg-dev file)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "base/Clock.h"
 
 // The local time of day.
 class SystemClock : public Clock {

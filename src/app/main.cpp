@@ -1,6 +1,7 @@
-#include "app/SettingsStore.h"
 #include "app/SystemClock.h"
 #include "app/TerminationSignals.h"
+#include "base/SettingsStore.h"
+#include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
 #include "opener/XdgShell.h"
 #include "ui/Form1.h"
@@ -22,7 +23,9 @@ int main(int argc, char* argv[]) {
     const Platform platform{dialogs, shell,    random,
                             clock,   settings, QCoreApplication::applicationDirPath()};
 
-    Form1 window(platform);
+    // The list outlives the window: the window's close saves it.
+    WebsiteList websites;
+    Form1 window(platform, websites);
     dialogs.setParentWindow(&window);
     QObject::connect(&window, &Form1::unloaded, &app, [] { QCoreApplication::exit(0); });
 

@@ -1,6 +1,6 @@
 #include "list/DefaultListReader.h"
 
-#include "app/TextDecoding.h"
+#include "base/TextDecoding.h"
 #include "list/MdbReaderProtocol.h"
 
 #include <QFileInfo>
@@ -72,7 +72,7 @@ DefaultListReader::Step DefaultListReader::next(std::optional<QString>& url) {
             process_.state() != QProcess::NotRunning)
             return fail(Step::Failed,
                         QStringLiteral("The database reader did not answer for %1 seconds")
-                            .arg(silenceLimit_.count() / 1000.0));
+                            .arg(static_cast<double>(silenceLimit_.count()) / 1000.0));
         buffer_.append(process_.readAllStandardOutput());
     }
     return *final_;

@@ -1,8 +1,9 @@
 #include "list/ListFileReader.h"
 
-#include "app/Failure.h"
-#include "app/TextDecoding.h"
+#include "base/Failure.h"
+#include "base/TextDecoding.h"
 #include "list/ListFileSplitter.h"
+#include "list/WebsiteList.h"
 
 #include <QByteArray>
 #include <QIODevice>
@@ -38,4 +39,11 @@ void readListFile(QIODevice& device, const QString& name,
         splitter.feed(bytes);
     }
     splitter.finish();
+}
+
+void appendListFile(WebsiteList& list, QIODevice& device, const QString& name) {
+    // The import does not yield, so the views hear of the new entries once, at the end; after
+    // a failed read too, so that what was read before it stays.
+    WebsiteList::BulkAppend append(list);
+    readListFile(device, name, [&append](QByteArrayView utf8) { append.addUtf8(utf8); });
 }

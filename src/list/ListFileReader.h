@@ -13,3 +13,9 @@ class QIODevice;
 // have been handed over by then.
 void readListFile(QIODevice& device, const QString& name,
                   const std::function<void(QByteArrayView)>& onEntry);
+
+class WebsiteList;
+
+// Appends one entry per line read from the device (named `name` in a failure). The entries
+// read before a failure stay in the list; the failure is thrown on.
+void appendListFile(WebsiteList& list, QIODevice& device, const QString& name);

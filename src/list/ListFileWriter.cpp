@@ -1,6 +1,6 @@
 #include "list/ListFileWriter.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 namespace {
 

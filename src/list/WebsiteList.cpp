@@ -1,6 +1,6 @@
 #include "list/WebsiteList.h"
 
-#include "app/TextDecoding.h"
+#include "base/TextDecoding.h"
 
 #include <QStringEncoder>
 #include <algorithm>
@@ -69,12 +69,6 @@ void WebsiteList::announceStored() {
 void WebsiteList::append(QStringView text) {
     BulkAppend bulk(*this);
     bulk.add(text);
-}
-
-void WebsiteList::appendMany(const std::vector<QString>& texts) {
-    BulkAppend bulk(*this);
-    for (const QString& text : texts)
-        bulk.add(text);
 }
 
 void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {

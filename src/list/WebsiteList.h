@@ -31,8 +31,6 @@ public:
 
     void append(QStringView text);
     void append(const QString& text) { append(QStringView(text)); }
-    // Appends many entries with one notification to the views.
-    void appendMany(const std::vector<QString>& texts);
     // Appends every non-empty piece between separators of valid UTF-8 text, keeping the text
     // itself as the storage.
     void appendSplitUtf8(QByteArray utf8Text, char separator);

@@ -1,6 +1,6 @@
 #include "opener/CountConversion.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <cmath>
 #include <limits>

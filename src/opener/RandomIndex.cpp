@@ -1,6 +1,7 @@
 #include "opener/RandomIndex.h"
 
-#include "app/Platform.h"
+#include "base/Clock.h"
+#include "base/RandomSource.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "base/Shell.h"
 
 // Hands an address to the desktop through xdg-open, started with the address as its one
 // argument and "/" as its working folder: no shell, no quoting, no re-encoding of the address.

@@ -1,8 +1,7 @@
 #include "ui/Appearance.h"
 
-#include "app/FileAccess.h"
+#include "base/FileAccess.h"
 #include "ui/CursorFile.h"
-#include "ui/Form1.h"
 #include "ui/SkinFramework.h"
 
 #include <QCheckBox>
@@ -15,7 +14,7 @@
 namespace {
 
 // A cursor holds a few images of at most 256 x 256 pixels; anything larger is not one.
-constexpr qint64 largestCursorFile = 4 * 1024 * 1024;
+constexpr qint64 largestCursorFile = qint64{4} * 1024 * 1024;
 
 // The skin counts only as an ordinary file: a folder of that name or a hidden file does not.
 bool isOrdinaryFile(const QString& path) {
@@ -39,8 +38,8 @@ bool hasPlainBackground(const QWidget* control) {
 
 } // namespace
 
-void ApplySkin(Form1& window) {
-    const QString skinPath = window.platform().programFolder + QStringLiteral("/x/o.cjs");
+void ApplySkin(QWidget& window, SkinFramework& skin, const QString& programFolder) {
+    const QString skinPath = programFolder + QStringLiteral("/x/o.cjs");
     if (!isOrdinaryFile(skinPath))
         return;
 
@@ -49,7 +48,6 @@ void ApplySkin(Form1& window) {
         if (hasPlainBackground(control))
             paintButtonFace(*control);
 
-    SkinFramework& skin = *window.SkinFramework1;
     skin.LoadSkin(skinPath, QString());
     skin.setOptions(skin.options() | SkinFramework::skinEnabled);
     skin.setApplyToMainWindow(true);

@@ -1,6 +1,6 @@
 #include "ui/CursorFile.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QBuffer>
 #include <QImageReader>

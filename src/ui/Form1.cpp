@@ -1,16 +1,17 @@
 #include "ui/Form1.h"
 
-#include "app/ErrorTrap.h"
-#include "app/FileAccess.h"
-#include "app/SetAppTitle.h"
-#include "app/SettingsKeys.h"
-#include "app/SettingsStore.h"
-#include "list/DefaultList.h"
-#include "list/ListEditing.h"
-#include "list/ListPersistence.h"
-#include "list/TextExport.h"
-#include "list/TextImport.h"
-#include "opener/OpeningRun.h"
+#include "base/ErrorTrap.h"
+#include "base/FileAccess.h"
+#include "base/SetAppTitle.h"
+#include "base/SettingsKeys.h"
+#include "base/SettingsStore.h"
+#include "commands/DefaultList.h"
+#include "commands/ListEditing.h"
+#include "commands/ListPersistence.h"
+#include "commands/OpeningRun.h"
+#include "commands/TextExport.h"
+#include "commands/TextImport.h"
+#include "list/WebsiteList.h"
 #include "ui/AppIcon.h"
 #include "ui/Appearance.h"
 #include "ui/CheckBoxDoubleClickFilter.h"
@@ -27,15 +28,31 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeView>
+#include <utility>
 
-Form1::Form1(const Platform& platform, QWidget* parent)
+namespace {
+
+// Statement numbers of the start-up's error reports (the list's restore has its own).
+enum LoadStatement : int {
+    applySkin = 100,
+    findCursorFile = 104,
+    loadCursor = 106,
+    setCaptionIconTitle = 126,
+    addListColumn = 128,
+    sizeListColumn = 130,
+    fillCountBox = 146,
+};
+
+} // namespace
+
+Form1::Form1(Platform platform, WebsiteList& websites, QWidget* parent)
     : QWidget(parent), ListView1(new QTreeView(this)), Frame2(new QGroupBox(this)),
       Text1(new QLineEdit(Frame2)), ProgressBar1(new ProgressBar(this)),
       PushButton1(new QPushButton(this)), PushButton4(new QPushButton(this)),
       PushButton6(new QPushButton(this)), PushButton9(new QPushButton(this)),
       PushButton10(new QPushButton(this)), PushButton2(new QPushButton(this)),
       PushButton5(new QPushButton(this)), SkinFramework1(new SkinFramework(this)),
-      platform_(platform) {
+      platform_(std::move(platform)), websites_(websites) {
     createControls();
     connectHandlers();
 }
@@ -75,24 +92,24 @@ void Form1::Form_Load() {
     ErrorTrap trap(QStringLiteral("Form1.Form_Load"), platform_.dialogs);
     const QString folder = platform_.programFolder;
 
-    trap.run(100, [&] { ApplySkin(*this); });
+    trap.run(applySkin, [&] { ApplySkin(*this, *SkinFramework1, folder); });
+    const QString cursorFile = folder + QStringLiteral("/HAND-M.CUR");
     bool cursorFileFound = false;
-    trap.run(104, [&] { cursorFileFound = FileExists(folder + QStringLiteral("/HAND-M.CUR")); });
+    trap.run(findCursorFile, [&] { cursorFileFound = FileExists(cursorFile); });
     if (cursorFileFound)
-        trap.run(106,
-                 [&] { setCustomPointer(loadCursorFile(folder + QStringLiteral("/HAND-M.CUR"))); });
+        trap.run(loadCursor, [&] { setCustomPointer(loadCursorFile(cursorFile)); });
 
-    trap.run(126, [&] {
+    trap.run(setCaptionIconTitle, [&] {
         setWindowTitle(QLatin1String(productName));
         setWindowIcon(applicationIcon());
         SetAppTitle();
     });
 
-    trap.run(128, [&] { websites_.addColumn(QStringLiteral(" Websites")); });
-    trap.run(130, [&] { ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
+    trap.run(addListColumn, [&] { websites_.addColumn(QStringLiteral(" Websites")); });
+    trap.run(sizeListColumn, [&] { ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
     listRestoreFailed_ = !restoreWebsiteList(websites_, platform_.settings, trap);
 
-    trap.run(146, [&] {
+    trap.run(fillCountBox, [&] {
         Text1->setText(platform_.settings.read(SettingsKeys::application, SettingsKeys::section,
                                                SettingsKeys::countOfWebsites, QStringLiteral("3")));
     });
@@ -113,7 +130,7 @@ void Form1::SetAppTitle() {
 
 void Form1::Form_QueryUnload() {
     ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), platform_.dialogs);
-    saveWebsiteList(*this, platform_.settings, trap, listRestoreFailed_);
+    saveWebsiteList(websites_, *this, platform_.settings, trap, listRestoreFailed_);
 }
 
 void Form1::Form_Unload() {
@@ -151,37 +168,38 @@ void Form1::Text1_Change() {
 
 void Form1::PushButton1_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton1_Click"), platform_.dialogs);
-    addWebsite(*this, trap);
+    addWebsite(websites_, platform_.dialogs, appTitle_, trap);
 }
 
 void Form1::PushButton2_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), platform_.dialogs);
-    openRandomWebsites(*this, trap);
+    openRandomWebsites(websites_, *this, platform_.dialogs, appTitle_,
+                       {platform_.shell, platform_.random, platform_.clock}, trap);
 }
 
 void Form1::PushButton4_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton4_Click"), platform_.dialogs);
-    loadDefaultList(*this, trap);
+    loadDefaultList(websites_, platform_.dialogs, platform_.programFolder, appTitle_, trap);
 }
 
 void Form1::PushButton5_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton5_Click"), platform_.dialogs);
-    saveWebsitesToTextFile(*this, trap);
+    saveWebsitesToTextFile(websites_, *this, platform_.dialogs, CommonDialog1, trap);
 }
 
 void Form1::PushButton6_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton6_Click"), platform_.dialogs);
-    clearAllWebsites(*this, trap);
+    clearAllWebsites(websites_, *this, trap);
 }
 
 void Form1::PushButton9_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton9_Click"), platform_.dialogs);
-    deleteSelectedWebsite(*this, trap);
+    deleteSelectedWebsite(websites_, *this, trap);
 }
 
 void Form1::PushButton10_Click() {
     ErrorTrap trap(QStringLiteral("Form1.PushButton10_Click"), platform_.dialogs);
-    loadWebsitesFromTextFiles(*this, trap);
+    loadWebsitesFromTextFiles(websites_, *this, platform_.dialogs, CommonDialog1, appTitle_, trap);
 }
 
 void Form1::ListView1_KeyDown(int keyCode) {
@@ -198,7 +216,7 @@ void Form1::deleteWithoutReport() {
     // The Delete key and the double-click have no error report; nothing may escape the event
     // handler either.
     try {
-        deleteSelectedUnlessBusy(*this);
+        deleteSelectedUnlessBusy(websites_, *this);
     } catch (const std::exception& failure) {
         qWarning("%s", failure.what());
     }

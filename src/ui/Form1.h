@@ -1,8 +1,7 @@
 #pragma once
 
-#include "app/Platform.h"
-#include "list/WebsiteList.h"
-#include "ui/CommandWindow.h"
+#include "base/Platform.h"
+#include "commands/CommandView.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -14,17 +13,19 @@ class QPushButton;
 class QTreeView;
 class ProgressBar;
 class SkinFramework;
+class WebsiteList;
 
 // The program's one window: the website list, the seven command buttons, the count box in its
-// frame and the progress bar. Each handler arms its error trap and hands the work to the module
-// that owns the command.
-class Form1 : public QWidget, public CommandWindow {
+// frame and the progress bar. Each handler arms its error trap and hands the work to the
+// command in commands/, with the services that command uses. The list is owned by whoever
+// builds the window and outlives it.
+class Form1 : public QWidget, public CommandView {
     Q_OBJECT
 
 public:
     static constexpr const char* productName = "Corvantis";
 
-    explicit Form1(const Platform& platform, QWidget* parent = nullptr);
+    Form1(Platform platform, WebsiteList& websites, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Start-up: appearance, caption, icon, title, list column, list restore, count box.
@@ -51,19 +52,19 @@ public:
     void setCustomPointer(const QCursor& cursor);
     bool hasCustomPointer() const { return customPointer_.has_value(); }
 
-    // CommandWindow
+    WebsiteList& websiteList() { return websites_; }
+    // The caption of the message and input boxes that have no title of their own.
+    QString appTitle() const { return appTitle_; }
+
+    // CommandView
     PointerState pointerState() const override { return pointerState_; }
     void setPointerState(PointerState state) override;
     void setProgressValue(double percent) override;
     void setProgressText(const QString& text) override;
     QString countText() const override;
+    std::optional<int> selectedRow() const override;
     void yield() override;
     bool isClosing() const override { return closing_; }
-    WebsiteList& websiteList() override { return websites_; }
-    std::optional<int> selectedRow() const override;
-    CommonDialog& commonDialog() override { return CommonDialog1; }
-    const Platform& platform() const override { return platform_; }
-    QString appTitle() const override { return appTitle_; }
 
 signals:
     // The window has closed and saved the list: the program ends.
@@ -99,7 +100,7 @@ private:
     void deleteWithoutReport();
 
     Platform platform_;
-    WebsiteList websites_;
+    WebsiteList& websites_;
     PointerState pointerState_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
     QString appTitle_;

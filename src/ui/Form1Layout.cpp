@@ -1,4 +1,5 @@
 // The controls of the main window: kind, text, position, size, font and tab order.
+#include "list/WebsiteList.h"
 #include "ui/Form1.h"
 #include "ui/ProgressBar.h"
 #include "ui/SkinFramework.h"
@@ -71,9 +72,9 @@ void Form1::createControls() {
     Text1->setAccessibleName(Frame2->title());
 
     ProgressBar1->setGeometry(twipsRect(120, 5790, 7800, 405));
-    ProgressBar1->setBarText(ProgressBar::idleText);
+    ProgressBar1->setBarText(CommandView::idleProgressText);
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
-    ProgressBar1->setAccessibleName(ProgressBar::idleText);
+    ProgressBar1->setAccessibleName(CommandView::idleProgressText);
 
     placeButton(PushButton1, QStringLiteral("Add Website"), twipsRect(120, 2750, 3840, 405));
     placeButton(PushButton4, QStringLiteral("Load Default List"), twipsRect(120, 3260, 3840, 405));

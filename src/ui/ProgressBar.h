@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLatin1StringView>
 #include <QProgressBar>
 
 // A progress bar that keeps the exact percentage a run sets (the bar shows it rounded) and
@@ -9,9 +8,6 @@ class ProgressBar : public QProgressBar {
     Q_OBJECT
 
 public:
-    // The text the bar shows when no run is going on.
-    static constexpr QLatin1StringView idleText{"Progress Bar"};
-
     explicit ProgressBar(QWidget* parent = nullptr);
 
     double exactValue() const { return exactValue_; }

@@ -1,6 +1,6 @@
 #include "ui/QtDialogs.h"
 
-#include "app/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

@@ -1,7 +1,7 @@
 #include "ui/SkinFramework.h"
 
-#include "app/Failure.h"
-#include "app/FileAccess.h"
+#include "base/Failure.h"
+#include "base/FileAccess.h"
 #include "ui/StyleSheetText.h"
 
 #include <QCoreApplication>
@@ -11,49 +11,35 @@
 namespace {
 
 // A skin is a few kilobytes of text; anything past this is not one.
-constexpr qint64 largestSkin = 1024 * 1024;
-
-QString onOff(bool on) {
-    return on ? QStringLiteral("true") : QStringLiteral("false");
-}
+constexpr qint64 largestSkin = qint64{1024} * 1024;
 
 } // namespace
 
 SkinFramework::SkinFramework(QObject* parent) : QObject(parent) {}
 
-void SkinFramework::record(int dispatchId, const QString& what) const {
-    calls_.append(QString::number(dispatchId) + QLatin1Char(' ') + what);
-}
-
-void SkinFramework::LoadSkin(const QString& path, const QString& variant) {
-    record(2, QStringLiteral("LoadSkin %1 %2").arg(path, variant).trimmed());
+void SkinFramework::LoadSkin(const QString& path, const QString& /*variant*/) {
     const QByteArray bytes = readSmallFile(path, largestSkin, QStringLiteral("skin"));
     styleSheet_ = styleSheetText(bytes);
     loaded_ = true;
 }
 
 int SkinFramework::options() const {
-    record(1, QStringLiteral("read %1").arg(options_));
     return options_;
 }
 
 void SkinFramework::setOptions(int options) {
-    record(1, QStringLiteral("write %1").arg(options));
     options_ = options;
 }
 
 void SkinFramework::setApplyToMainWindow(bool on) {
-    record(5, QStringLiteral("write ") + onOff(on));
     mainWindowOn_ = on;
 }
 
 void SkinFramework::setApplyToDialogs(bool on) {
-    record(10, QStringLiteral("write ") + onOff(on));
     dialogsOn_ = on;
 }
 
 void SkinFramework::ApplyWindow(QWidget* window) {
-    record(3, QStringLiteral("ApplyWindow"));
     if (!loaded_)
         throw Failure(QStringLiteral("No skin is loaded"));
     if (!(options_ & skinEnabled))

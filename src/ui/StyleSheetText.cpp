@@ -1,6 +1,6 @@
 #include "ui/StyleSheetText.h"
 
-#include "app/Failure.h"
+#include "base/Failure.h"
 
 #include <QStringDecoder>
 
@@ -43,7 +43,7 @@ QString styleSheetText(const QByteArray& bytes) {
     if (bytes.contains('\0'))
         notAStyleSheet(QStringLiteral("it holds NUL bytes"));
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
     if (decoder.hasError())
         notAStyleSheet(QStringLiteral("it is not UTF-8 text"));
     checkBraces(text);

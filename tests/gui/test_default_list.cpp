@@ -4,7 +4,7 @@
 #include "JetFixtures.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
-#include "list/ListEditing.h"
+#include "list/AddPrefixIfMissing.h"
 
 #include <QDir>
 #include <QPushButton>

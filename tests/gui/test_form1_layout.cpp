@@ -14,7 +14,8 @@ class Form1LayoutTest : public QObject {
 private slots:
     void beforeStartUpTheControlsShowTheirInitialTexts() {
         TestPlatform env;
-        Form1 window(env.platform());
+        WebsiteList websites;
+        Form1 window(env.platform(), websites);
         QCOMPARE(window.Text1->text(), QStringLiteral("1"));
         QCOMPARE(window.ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(window.ProgressBar1->value(), 0);

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/Platform.h"
+#include "base/Clock.h"
+#include "base/RandomSource.h"
+#include "base/Shell.h"
 
 #include <QStringList>
 #include <functional>

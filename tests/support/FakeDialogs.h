@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ErrorReport.h"
-#include "app/Platform.h"
+#include "base/Dialogs.h"
+#include "base/ErrorReport.h"
 
 #include <QQueue>
 #include <QStringList>

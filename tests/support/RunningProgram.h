@@ -4,11 +4,14 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "X11CloseRequest.h"
+#include "base/SettingsKeys.h"
+#include "base/SettingsStore.h"
 
 // The real program under the X server in $DISPLAY, with its own temporary HOME and config
 // folder, so end-to-end tests see what a person's session would. Store settings first, then
@@ -29,10 +32,11 @@ public:
 
     // A value of the program's settings, as the raw UTF-8 bytes of its file.
     QString settingPath(const QString& key) const {
-        return home_.path() + QStringLiteral("/config/Pellamark/Corvantis/") + key;
+        return SettingsStore(home_.path() + QStringLiteral("/config"))
+            .pathOf(SettingsKeys::application, SettingsKeys::section, key);
     }
     void storeSetting(const QString& key, const QByteArray& bytes) {
-        QDir().mkpath(home_.path() + QStringLiteral("/config/Pellamark/Corvantis"));
+        QDir().mkpath(QFileInfo(settingPath(key)).absolutePath());
         QFile file(settingPath(key));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot store a setting");

@@ -16,6 +16,13 @@ inline void writeFixture(const QString& path, const QByteArray& bytes) {
         qFatal("cannot write the fixture %s", qPrintable(path));
 }
 
+// Appends the texts as entries, telling the views once.
+inline void appendAll(WebsiteList& list, const QStringList& texts) {
+    WebsiteList::BulkAppend append(list);
+    for (const QString& text : texts)
+        append.add(text);
+}
+
 // The entry texts of a list, in order.
 inline QStringList entriesOf(const WebsiteList& list) {
     QStringList texts;

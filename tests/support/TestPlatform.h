@@ -3,8 +3,9 @@
 #include "FakeDesktop.h"
 #include "FakeDialogs.h"
 #include "TestFiles.h"
-#include "app/Platform.h"
-#include "app/SettingsStore.h"
+#include "base/Platform.h"
+#include "base/SettingsKeys.h"
+#include "base/SettingsStore.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -29,7 +30,7 @@ public:
 
     // The file behind a key of the program's section.
     QString settingPath(const QString& key) const {
-        return settings.pathOf(QStringLiteral("Pellamark"), QStringLiteral("Corvantis"), key);
+        return settings.pathOf(SettingsKeys::application, SettingsKeys::section, key);
     }
     void storeSetting(const QString& key, const QByteArray& bytes) {
         writeFixture(settingPath(key), bytes);

@@ -1,4 +1,4 @@
-#include "app/SetAppTitle.h"
+#include "base/SetAppTitle.h"
 
 #include <QTest>
 

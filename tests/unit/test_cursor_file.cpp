@@ -1,6 +1,6 @@
 // The .CUR reader on hand-made files: the directory, the chosen image, the hotspot, and files
 // that are not cursors (cut short, empty, another format).
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "ui/CursorFile.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "FakeDialogs.h"
-#include "app/ErrorReport.h"
-#include "app/ErrorTrap.h"
+#include "base/ErrorReport.h"
+#include "base/ErrorTrap.h"
 
 #include <QTest>
 

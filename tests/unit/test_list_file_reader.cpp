@@ -1,11 +1,11 @@
 // The list text file format, on byte strings: every case is split in chunks of every size, so
 // that chunk boundaries fall everywhere, also between a CR and its LF and inside a UTF-8
 // character or the byte-order mark.
-#include "app/Failure.h"
-#include "app/TextDecoding.h"
+#include "base/Failure.h"
+#include "base/TextDecoding.h"
+#include "commands/TextImport.h"
 #include "list/ListFileReader.h"
 #include "list/ListFileSplitter.h"
-#include "list/TextImport.h"
 #include "list/WebsiteList.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 #include "TestFiles.h"
-#include "list/ListPersistence.h"
+#include "list/StoredWebsites.h"
 #include "list/WebsiteList.h"
 
 #include <QAbstractItemModelTester>
@@ -9,7 +9,7 @@ namespace {
 
 QStringList splitStored(const QString& stored) {
     WebsiteList list;
-    list.appendSplitUtf8(stored.toUtf8(), ';');
+    StoredWebsites::appendTo(list, stored.toUtf8());
     return entriesOf(list);
 }
 
@@ -37,22 +37,22 @@ private slots:
 
     void entriesJoinWithSemicolons() {
         WebsiteList list;
-        QCOMPARE(joinWebsitesUtf8(list), QByteArray());
-        list.appendMany({"site-a", "", "site-b", "a/page?x=1;y=2"});
-        QCOMPARE(joinWebsitesUtf8(list), QByteArray("site-a;;site-b;a/page?x=1;y=2"));
+        QCOMPARE(StoredWebsites::join(list), QByteArray());
+        appendAll(list, {"site-a", "", "site-b", "a/page?x=1;y=2"});
+        QCOMPARE(StoredWebsites::join(list), QByteArray("site-a;;site-b;a/page?x=1;y=2"));
         // What cannot survive the format: the empty entry goes, the ";" splits its entry.
-        QCOMPARE(splitStored(QString::fromUtf8(joinWebsitesUtf8(list))),
+        QCOMPARE(splitStored(QString::fromUtf8(StoredWebsites::join(list))),
                  QStringList({"site-a", "site-b", "a/page?x=1", "y=2"}));
         WebsiteList onlyEmpty;
         onlyEmpty.append("");
-        QCOMPARE(joinWebsitesUtf8(onlyEmpty), QByteArray());
+        QCOMPARE(StoredWebsites::join(onlyEmpty), QByteArray());
         WebsiteList wide;
-        wide.appendMany(
-            {QStringLiteral("日本.jp"), QStringLiteral("caf\u00e9"), QStringLiteral("\U0001F600")});
+        appendAll(wide, {QStringLiteral("日本.jp"), QStringLiteral("caf\u00e9"),
+                         QStringLiteral("\U0001F600")});
         for (int row = 0; row < wide.count(); ++row)
             QCOMPARE(wide.cellLength(row, 0), wide.text(row).size());
-        QCOMPARE(joinWebsitesUtf8(wide), QStringLiteral("日本.jp;caf\u00e9;").toUtf8() +
-                                             QStringLiteral("\U0001F600").toUtf8());
+        QCOMPARE(StoredWebsites::join(wide), QStringLiteral("日本.jp;caf\u00e9;").toUtf8() +
+                                                 QStringLiteral("\U0001F600").toUtf8());
     }
 
     void appendsAfterARestoreGoToTheirOwnStorage() {
@@ -77,7 +77,7 @@ private slots:
         QAbstractItemModelTester tester(&list,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         list.addColumn(" Websites");
-        list.appendMany({"a", "b", "c"});
+        appendAll(list, {"a", "b", "c"});
         list.append("d");
         list.setChecked(1, true);
         QVERIFY(list.setData(list.index(2, 0), Qt::Checked, Qt::CheckStateRole));

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
-#include "app/Failure.h"
-#include "app/SettingsStore.h"
+#include "base/Failure.h"
+#include "base/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>

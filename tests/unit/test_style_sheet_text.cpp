@@ -1,5 +1,5 @@
 // What the skin accepts as style-sheet text: braces are counted as Qt's parser reads them.
-#include "app/Failure.h"
+#include "base/Failure.h"
 #include "ui/StyleSheetText.h"
 
 #include <QtTest>

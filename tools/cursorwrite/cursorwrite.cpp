@@ -20,7 +20,7 @@ namespace {
 constexpr int side = 32;
 constexpr std::uint32_t shadow = 0x50000000; // black at about a third of full opacity
 
-using Pixels = std::array<std::uint32_t, side * side>; // 0xAARRGGBB, top row first
+using Pixels = std::array<std::uint32_t, std::size_t{side} * side>; // 0xAARRGGBB, top row first
 
 struct Drawing {
     int hotspotX = -1;

@@ -2,6 +2,7 @@
 
 #include "JetText.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace jet {
@@ -69,8 +70,8 @@ Bytes encodeRow(const TableLayout& layout, const std::vector<Cell>& cells) {
     const auto endOfData = static_cast<std::uint32_t>(row.size());
     if (layout.variableCount() > 0) {
         append16(row, endOfData);
-        for (auto start = variableStarts.rbegin(); start != variableStarts.rend(); ++start)
-            append16(row, *start);
+        std::for_each(variableStarts.rbegin(), variableStarts.rend(),
+                      [&row](std::uint32_t start) { append16(row, start); });
         append16(row, static_cast<std::uint32_t>(layout.variableCount()));
     }
     row.insert(row.end(), nullMask.begin(), nullMask.end());

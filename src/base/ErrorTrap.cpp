@@ -1,0 +1,5 @@
+#include "base/ErrorTrap.h"
+
+void ErrorTrap::report(const QString& description, int number) {
+    dialogs_.errorReport(ErrorReport(description, procedure_, number));
+}

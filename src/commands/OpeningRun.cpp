@@ -1,0 +1,87 @@
+#include "commands/OpeningRun.h"
+
+#include "base/Dialogs.h"
+#include "base/ErrorTrap.h"
+#include "base/Failure.h"
+#include "base/Shell.h"
+#include "commands/CommandView.h"
+#include "list/WebsiteList.h"
+#include "opener/CountConversion.h"
+#include "opener/RandomIndex.h"
+
+#include <cstdint>
+
+namespace {
+
+// Statement numbers of the error reports.
+enum Statement : int {
+    checkForEntries = 100,
+    setBusyPointer = 102,
+    convertCountText = 104,
+    setProgress = 106,
+    yieldToWindow = 108,
+    pickPosition = 110,
+    readAddress = 112,
+    handOver = 114,
+    resetProgressValue = 118,
+    resetProgressText = 120,
+    setDefaultPointer = 122,
+    reportEmptyList = 124,
+};
+
+// The closing steps, in this order: the default pointer, the bar back to 0, its idle text.
+void endRun(CommandView& view, ErrorTrap& trap) {
+    trap.run(setDefaultPointer, [&] { view.setPointerState(PointerState::Default); });
+    trap.run(resetProgressValue, [&] { view.setProgressValue(0.0); });
+    trap.run(resetProgressText, [&] { view.setProgressText(CommandView::idleProgressText); });
+}
+
+// The address of the entry at a 1-based position. The entry count is read just before the pick
+// with no yield in between, so the position is missing only when the list was emptied.
+QString addressAt(const WebsiteList& list, int position) {
+    if (position < 1 || position > list.count())
+        throw Failure(QStringLiteral("Index out of bounds"));
+    return list.text(position - 1);
+}
+
+} // namespace
+
+void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dialogs,
+                        const QString& appTitle, const OpeningServices& services, ErrorTrap& trap) {
+    bool empty = false;
+    trap.run(checkForEntries, [&] { empty = list.count() == 0; });
+    if (empty) {
+        trap.run(reportEmptyList,
+                 [&] { dialogs.notice(QStringLiteral("No Websites added."), appTitle); });
+        return;
+    }
+
+    trap.run(setBusyPointer, [&] { view.setPointerState(PointerState::Busy); });
+    std::int32_t n = 0;
+    if (!trap.run(convertCountText, [&] { n = convertCount(view.countText()); })) {
+        // Without a count there is nothing to loop over: end as after the last pick.
+        endRun(view, trap);
+        return;
+    }
+
+    // 64 bits, so that the counter cannot overflow after the last pick of the largest count.
+    for (std::int64_t i = 1; i <= n; ++i) {
+        trap.run(setProgress, [&] { view.setProgressValue(static_cast<double>(i) / n * 100.0); });
+        trap.run(yieldToWindow, [&] { view.yield(); });
+        // Closed during the yield: the close has saved the list and the window is going away,
+        // so open nothing more and leave its controls alone.
+        if (view.isClosing())
+            return;
+        int position = 0;
+        trap.run(pickPosition, [&] {
+            position = static_cast<int>(RandomIndex(services.random, services.clock, list.count()));
+        });
+        QString address;
+        // The list was emptied during the yield: one report, then the run ends instead of
+        // reporting at every remaining pick.
+        if (!trap.run(readAddress, [&] { address = addressAt(list, position); }))
+            break;
+        trap.run(handOver, [&] { services.shell.open(address); });
+    }
+    endRun(view, trap);
+}

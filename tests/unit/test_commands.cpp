@@ -1,0 +1,105 @@
+// The window's commands run without widgets: a fake view, the real list, real settings files
+// and fake dialogs. The same commands run through the real window in tests/gui and tests/e2e.
+#include "FakeCommandView.h"
+#include "TestPlatform.h"
+#include "base/ErrorTrap.h"
+#include "commands/ListEditing.h"
+#include "commands/ListPersistence.h"
+#include "commands/OpeningRun.h"
+#include "list/WebsiteList.h"
+
+#include <QTest>
+
+namespace {
+
+class CommandFixture {
+public:
+    TestPlatform env;
+    FakeCommandView view;
+    WebsiteList list;
+    ErrorTrap trap{QStringLiteral("Form1.Command"), env.dialogs};
+
+    void run(const QString& count) {
+        view.count = count;
+        openRandomWebsites(list, view, env.dialogs, QStringLiteral("Corvantis"),
+                           {env.shell, env.random, env.clock}, trap);
+    }
+};
+
+} // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("en_US"))); }
+
+    void theRunShowsProgressPerPickAndEndsIdle() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"http://a", "http://b", "http://c", "http://d"});
+        fixture.env.random.draws = {0.0, 0.99, 0.5};
+        fixture.view.onYield = [&] { QCOMPARE(fixture.view.pointer, PointerState::Busy); };
+        fixture.run(QStringLiteral("3"));
+
+        QCOMPARE(fixture.env.shell.opened, (QStringList{"http://a", "http://d", "http://c"}));
+        QCOMPARE(fixture.view.yields, 3);
+        QCOMPARE(fixture.view.progressValues,
+                 (std::vector<double>{1.0 / 3 * 100, 2.0 / 3 * 100, 3.0 / 3 * 100, 0}));
+        QCOMPARE(fixture.view.pointer, PointerState::Default);
+        QCOMPARE(fixture.view.progressText, QString(CommandView::idleProgressText));
+        QVERIFY(fixture.env.dialogs.reports.empty());
+    }
+
+    void aCloseDuringTheRunStopsItAndLeavesTheViewAlone() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"http://a"});
+        fixture.view.onYield = [&] { fixture.view.closing = fixture.view.yields == 2; };
+        fixture.run(QStringLiteral("5"));
+        QCOMPARE(fixture.env.shell.opened.size(), 1);
+        QCOMPARE(fixture.view.pointer, PointerState::Busy); // the window is going away
+    }
+
+    void aCountThatIsNoNumberIsReportedAndTheRunEnds() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"http://a"});
+        fixture.run(QStringLiteral("many"));
+        QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.Command 104"});
+        QVERIFY(fixture.env.shell.opened.isEmpty());
+        QCOMPARE(fixture.view.pointer, PointerState::Default);
+    }
+
+    void editingWaitsForTheBusyPointerAndTheSelection() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"a", "b", "c"});
+        fixture.view.pointer = PointerState::Busy;
+        fixture.view.selected = 1;
+        clearAllWebsites(fixture.list, fixture.view, fixture.trap);
+        deleteSelectedUnlessBusy(fixture.list, fixture.view);
+        QCOMPARE(fixture.list.count(), 3);
+
+        fixture.view.pointer = PointerState::Default;
+        deleteSelectedUnlessBusy(fixture.list, fixture.view);
+        QCOMPARE(entriesOf(fixture.list), (QStringList{"a", "c"}));
+        fixture.view.selected.reset();
+        deleteSelectedWebsite(fixture.list, fixture.view, fixture.trap);
+        QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.Command 102"});
+        clearAllWebsites(fixture.list, fixture.view, fixture.trap);
+        QCOMPARE(fixture.list.count(), 0);
+    }
+
+    void theListSurvivesASaveAndARestore() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"http://a", "b"});
+        saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, false);
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites")), QByteArray("http://a;b"));
+        QCOMPARE(fixture.view.yields, 1);
+
+        WebsiteList restored;
+        QVERIFY(restoreWebsiteList(restored, fixture.env.settings, fixture.trap));
+        QCOMPARE(entriesOf(restored), entriesOf(fixture.list));
+        QVERIFY(fixture.env.dialogs.reports.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommands)
+#include "test_commands.moc"
