@@ -9,6 +9,7 @@
 #include "list/WebsiteList.h"
 
 #include <QBuffer>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -44,6 +45,33 @@ protected:
 private:
     QByteArray bytes_;
 };
+
+// A device that hands out at most `readSize` bytes per read, as a pipe may.
+class TricklingDevice : public QIODevice {
+public:
+    TricklingDevice(QByteArray bytes, qint64 readSize)
+        : bytes_(std::move(bytes)), readSize_(readSize) {
+        open(ReadOnly | Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 count = std::min({maxSize, readSize_, qint64{bytes_.size()}});
+        memcpy(data, bytes_.constData(), static_cast<size_t>(count));
+        bytes_.remove(0, count);
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray bytes_;
+    qint64 readSize_;
+};
+
+QByteArray utf16(const QString& text, QStringConverter::Encoding byteOrder) {
+    return QStringEncoder(byteOrder, QStringConverter::Flag::WriteBom).encode(text);
+}
 
 } // namespace
 
@@ -105,6 +133,35 @@ private slots:
         readListFile(buffer, QStringLiteral("list.txt"),
                      [&](QByteArrayView entry) { read.append(decodeUtf8OrLatin1(entry)); });
         QCOMPARE(read, entries);
+    }
+
+    void utf16WithAByteOrderMarkInReadsOfEverySize_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("entries");
+        const QString text = QStringLiteral("http://a\r\nb\u00E9\n\U0001F600x\rlast");
+        const QStringList entries{"http://a", QStringLiteral("b\u00E9"),
+                                  QStringLiteral("\U0001F600x"), "last"};
+        QTest::newRow("little endian") << utf16(text, QStringConverter::Utf16LE) << entries;
+        QTest::newRow("big endian") << utf16(text, QStringConverter::Utf16BE) << entries;
+        QTest::newRow("mark alone") << QByteArray("\xFF\xFE") << QStringList();
+        QTest::newRow("second mark kept")
+            << utf16(QStringLiteral("\uFEFFa"), QStringConverter::Utf16LE)
+            << QStringList{QStringLiteral("\uFEFFa")};
+        QTest::newRow("odd last byte replaced")
+            << QByteArray("\xFE\xFF\0a\0\n\x41", 7) << QStringList{"a", QStringLiteral("\uFFFD")};
+        QTest::newRow("one byte of a mark is Latin-1")
+            << QByteArray("\xFF") << QStringList{QStringLiteral("\u00FF")};
+    }
+    void utf16WithAByteOrderMarkInReadsOfEverySize() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, entries);
+        for (qint64 readSize = 1; readSize <= bytes.size(); ++readSize) {
+            TricklingDevice device(bytes, readSize);
+            QStringList read;
+            readListFile(device, QStringLiteral("unicode.txt"),
+                         [&](QByteArrayView entry) { read.append(decodeUtf8OrLatin1(entry)); });
+            QCOMPARE(read, entries);
+        }
     }
 
     void longEntriesAcrossReadChunks() {
