@@ -27,7 +27,7 @@ QString pathOf(const SettingsStore& settings, QLatin1StringView key) {
 // was done and what failed.
 void keepStoredListAndSaveBeside(const QByteArray& joined, SettingsStore& settings,
                                  ErrorTrap& trap) {
-    QStringList said{QStringLiteral("The stored list %1 was not read in full at start-up, so "
+    QStringList said{QStringLiteral("The stored list %1 could not be read in full at start-up, so "
                                     "it was left as it was.")
                          .arg(pathOf(settings, SettingsKeys::websites))};
     bool copied = false;
