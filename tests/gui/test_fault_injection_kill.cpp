@@ -17,14 +17,6 @@ constexpr int trials = 8;
 constexpr int deadlineMs = 120000;
 constexpr const char* configVariable = "CORVANTIS_FAULT_CONFIG";
 
-QByteArray millionEntries() {
-    QByteArray stored;
-    for (int i = 0; i < 1'000'000; ++i)
-        stored += "https://www.example-" + QByteArray::number(i) + ".org/some/page.html;";
-    stored.chop(1);
-    return stored;
-}
-
 QByteArray contentOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
@@ -56,7 +48,7 @@ private slots:
         QTemporaryDir config;
         const QString section = config.filePath(QStringLiteral("Pellamark/Corvantis"));
         const QString websites = section + QStringLiteral("/Websites");
-        const QByteArray oldList = millionEntries();
+        const QByteArray oldList = storedListOf(1'000'000);
         const QByteArray newList = oldList + ";https://new.example";
         auto startSave = [&](ChildTestRun& child) {
             writeFixture(websites, oldList);

@@ -128,10 +128,7 @@ private slots:
     }
 
     void millionEntriesSaveAndRestoreWhole() {
-        QByteArray stored;
-        for (int i = 0; i < 1'000'000; ++i)
-            stored += "https://example.org/page/" + QByteArray::number(i) + ';';
-        stored.chop(1);
+        const QByteArray stored = storedListOf(1'000'000);
         WindowUnderTest fixture;
         fixture.env.storeSetting("Websites", stored);
         Form1& w = fixture.load();

@@ -24,39 +24,24 @@ QStringList splitInChunks(const QByteArray& bytes, qsizetype chunkSize) {
     return entries;
 }
 
-// A device that hands out its bytes and then fails, as a disk with a bad sector does.
-class FailingDevice : public QIODevice {
-public:
-    explicit FailingDevice(QByteArray bytes) : bytes_(std::move(bytes)) { open(ReadOnly); }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        if (bytes_.isEmpty()) {
-            setErrorString(QStringLiteral("Input/output error"));
-            return -1;
-        }
-        const qint64 count = std::min<qint64>(maxSize, bytes_.size());
-        memcpy(data, bytes_.constData(), static_cast<size_t>(count));
-        bytes_.remove(0, count);
-        return count;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray bytes_;
-};
-
-// A device that hands out at most `readSize` bytes per read, as a pipe may.
+// A device that hands out at most `readSize` bytes per read, as a pipe may, and at the end
+// either ends or fails, as a disk with a bad sector does.
 class TricklingDevice : public QIODevice {
 public:
-    TricklingDevice(QByteArray bytes, qint64 readSize)
-        : bytes_(std::move(bytes)), readSize_(readSize) {
+    enum class AtTheEnd { Ends, Fails };
+
+    TricklingDevice(QByteArray bytes, qint64 readSize, AtTheEnd end = AtTheEnd::Ends)
+        : bytes_(std::move(bytes)), readSize_(readSize), end_(end) {
         open(ReadOnly | Unbuffered);
     }
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
+        if (bytes_.isEmpty() && end_ == AtTheEnd::Fails) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
         const qint64 count = std::min({maxSize, readSize_, qint64{bytes_.size()}});
         memcpy(data, bytes_.constData(), static_cast<size_t>(count));
         bytes_.remove(0, count);
@@ -67,6 +52,7 @@ protected:
 private:
     QByteArray bytes_;
     qint64 readSize_;
+    AtTheEnd end_;
 };
 
 QByteArray utf16(const QString& text, QStringConverter::Encoding byteOrder) {
@@ -197,7 +183,7 @@ private slots:
     void aReadFailureKeepsTheEntriesBeforeIt() {
         WebsiteList list;
         list.append(QStringLiteral("already there"));
-        FailingDevice device("a\r\nb\r\npartial");
+        TricklingDevice device("a\r\nb\r\npartial", 1 << 20, TricklingDevice::AtTheEnd::Fails);
         try {
             appendListFile(list, device, QStringLiteral("/lists/bad.txt"));
             QFAIL("the failure was not thrown");
