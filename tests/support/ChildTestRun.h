@@ -3,22 +3,40 @@
 #include <QCoreApplication>
 #include <QProcess>
 #include <QString>
-#include <QStringList>
+#include <QTest>
 
 #include <unistd.h>
 
 // Runs one case of this test program again in a child process, for faults that must not hit
-// the test itself: a read that could block for ever, a memory limit, a kill at a random
-// moment. The case runs its child half when isChild() says so; the parent prepares the files,
-// starts the child and judges what it left behind.
+// the test itself: a read that blocks for ever, a memory limit, a kill. The case does its child
+// half when isChild(), on the settings folder the parent prepared; the parent judges what the
+// child left there.
 class ChildTestRun {
 public:
     static bool isChild() { return qEnvironmentVariableIsSet(marker); }
+    static QString configFolder() { return qEnvironmentVariable(marker); }
+    // The test function running now, with its data tag: the case to run again.
+    static QString thisCase() {
+        const QString function = QLatin1String(QTest::currentTestFunction());
+        const char* tag = QTest::currentDataTag();
+        return tag != nullptr ? function + QLatin1Char(':') + QLatin1String(tag) : function;
+    }
 
-    // `testCase` is the test function, or "function:data tag".
-    explicit ChildTestRun(const QString& testCase) : testCase_(testCase) {
-        environment_.insert(QLatin1String(marker), QStringLiteral("1"));
+    // `testCase` is "function" or "function:data tag". Unprivileged, a child of root runs as
+    // "nobody", whom permission bits stop and who cannot write to /dev.
+    ChildTestRun(const QString& testCase, const QString& configFolder, bool unprivileged = false) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(marker), configFolder);
+        environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
+        process_.setProcessEnvironment(environment);
         process_.setProcessChannelMode(QProcess::MergedChannels);
+        const QString self = QCoreApplication::applicationFilePath();
+        if (unprivileged && ::geteuid() == 0)
+            process_.start(QStringLiteral("setpriv"),
+                           {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                            QStringLiteral("--clear-groups"), self, testCase});
+        else
+            process_.start(self, {testCase});
     }
     ~ChildTestRun() {
         if (process_.state() != QProcess::NotRunning) {
@@ -26,46 +44,18 @@ public:
             process_.waitForFinished(10000);
         }
     }
-    ChildTestRun(const ChildTestRun&) = delete;
-    ChildTestRun& operator=(const ChildTestRun&) = delete;
 
-    void setEnvironment(const QString& name, const QString& value) {
-        environment_.insert(name, value);
-    }
-
-    // As root, the child runs as "nobody", whom permission bits stop and who cannot write
-    // to /dev. (Other users run it as themselves.)
-    void runUnprivileged() { unprivileged_ = ::geteuid() == 0; }
-
-    bool start() {
-        const QString self = QCoreApplication::applicationFilePath();
-        process_.setProcessEnvironment(environment_);
-        if (unprivileged_)
-            process_.start(QStringLiteral("setpriv"),
-                           {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                            QStringLiteral("--clear-groups"), self, testCase_});
-        else
-            process_.start(self, {testCase_});
-        return process_.waitForStarted(10000);
-    }
-
-    // Waits until the child has written `text` (false when it ends or the time runs out first).
+    // False when the child ends, or the time runs out, before it has written `text`.
     bool waitForOutput(const QByteArray& text, int timeoutMs) {
-        while (!output_.contains(text)) {
-            if (!process_.waitForReadyRead(timeoutMs))
-                return false;
+        while (!output_.contains(text) && process_.waitForReadyRead(timeoutMs))
             output_ += process_.readAll();
-        }
-        return true;
+        return output_.contains(text);
     }
 
-    // Waits for the child to end; true when it ended in time and its case passed. One that
-    // does not end in time is killed.
+    // True when the child ended in time and its case passed; one that did not end is killed.
     bool finishWithin(int timeoutMs) {
         const bool ended = process_.waitForFinished(timeoutMs);
         output_ += process_.readAll();
-        if (!ended)
-            process_.kill();
         return ended && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
     }
 
@@ -73,11 +63,8 @@ public:
     const QByteArray& output() const { return output_; }
 
 private:
-    static constexpr const char* marker = "CORVANTIS_CHILD_TEST_RUN";
+    static constexpr const char* marker = "CORVANTIS_CHILD_TEST_CONFIG";
 
-    QString testCase_;
-    QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
-    bool unprivileged_ = false;
     QProcess process_;
     QByteArray output_;
 };

@@ -1,39 +1,29 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
-#include <cerrno>
-#include <cstring>
 #include <sched.h>
 #include <sys/mount.h>
 
-// A small tmpfs on a temporary folder, which fill() makes full: writes meet "No space left on
-// device" there, also as root. Where it can, it is mounted in a mount namespace of this thread
-// alone, so that not even a crash of the test leaves it mounted; it is unmounted when the
-// object goes away. Mounting needs root (CAP_SYS_ADMIN): isMounted() says whether it worked and
-// whyNot() why not, for the test to skip.
+// A small tmpfs on a temporary folder, which fill() makes full: writes there meet "No space
+// left on device", also as root. Mounted in a mount namespace of this thread's own where it can,
+// so that not even a crash leaves it behind, and unmounted when the object goes. Mounting needs
+// root: whyNot() says why it failed, for the test to skip.
 class FullFilesystem {
 public:
-    explicit FullFilesystem(const QByteArray& size = "2m") {
+    FullFilesystem() {
         if (::unshare(CLONE_NEWNS) == 0)
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-        const QByteArray options = "size=" + size;
-        mounted_ = ::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs",
-                           MS_NOSUID | MS_NODEV, options.constData()) == 0;
-        if (!mounted_)
-            whyNot_ = QStringLiteral("cannot mount a tmpfs: %1").arg(qt_error_string(errno));
+        if (::mount("tmpfs", QFile::encodeName(folder_.path()).constData(), "tmpfs",
+                    MS_NOSUID | MS_NODEV, "size=2m") != 0)
+            whyNot_ = QStringLiteral("cannot mount a tmpfs: ") + qt_error_string(errno);
     }
     ~FullFilesystem() {
-        if (mounted_)
+        if (whyNot_.isEmpty())
             ::umount2(QFile::encodeName(folder_.path()).constData(), MNT_DETACH);
     }
-    FullFilesystem(const FullFilesystem&) = delete;
-    FullFilesystem& operator=(const FullFilesystem&) = delete;
 
-    bool isMounted() const { return mounted_; }
     QString whyNot() const { return whyNot_; }
     QString path() const { return folder_.path(); }
     QString filePath(const QString& name) const { return folder_.filePath(name); }
@@ -51,6 +41,5 @@ public:
 
 private:
     QTemporaryDir folder_;
-    bool mounted_ = false;
     QString whyNot_;
 };
