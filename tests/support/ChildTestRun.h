@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -28,6 +30,11 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QLatin1String(marker), configFolder);
         environment.insert(QStringLiteral("MALLOC_ARENA_MAX"), QStringLiteral("1"));
+        // The child's own temporary folders go into one of the parent's: a killed child
+        // cannot remove them, the parent does.
+        environment.insert(QStringLiteral("TMPDIR"), childTemporaryFolder_.path());
+        if (unprivileged && ::geteuid() == 0)
+            ::chown(QFile::encodeName(childTemporaryFolder_.path()).constData(), 65534, 65534);
         process_.setProcessEnvironment(environment);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         const QString self = QCoreApplication::applicationFilePath();
@@ -65,6 +72,7 @@ public:
 private:
     static constexpr const char* marker = "CORVANTIS_CHILD_TEST_CONFIG";
 
+    QTemporaryDir childTemporaryFolder_;
     QProcess process_;
     QByteArray output_;
 };
