@@ -129,7 +129,7 @@ bool AtomicFileWriter::createTemporary(bool targetExists, const struct stat& tar
         return false;
     if (targetExists) {
         // The new file keeps what the old one had; an owner it cannot give stays the writer's.
-        ::fchmod(file_.get(), target.st_mode & 07777);
+        ::fchmod(file_.get(), target.st_mode & 0777);
         if (target.st_uid != ::geteuid() || target.st_gid != ::getegid())
             (void)::fchown(file_.get(), target.st_uid, target.st_gid);
     }

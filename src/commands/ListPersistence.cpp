@@ -21,6 +21,30 @@ QString pathOf(const SettingsStore& settings, QLatin1StringView key) {
     return settings.pathOf(SettingsKeys::application, SettingsKeys::section, key);
 }
 
+// Keeps a copy of the stored list as "Websites.bak"; says how that went, for the report.
+QString keepCopyOfStoredList(SettingsStore& settings) {
+    bool copied = false;
+    if (const auto failure = ErrorTrap::failureOf([&] {
+            copied = settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
+                                         SettingsKeys::websites);
+        }))
+        return QStringLiteral("No copy of it could be kept: %1").arg(*failure);
+    if (!copied)
+        return {}; // nothing a copy could hold (a folder, a FIFO, a device)
+    return QStringLiteral("A copy of it is in %1.")
+        .arg(pathOf(settings, SettingsKeys::websites) + QStringLiteral(".bak"));
+}
+
+// Saves this session's list as "Websites.new"; says how that went, for the report.
+QString saveSessionListBeside(const QByteArray& joined, SettingsStore& settings) {
+    const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
+    if (const auto failure = ErrorTrap::failureOf([&] {
+            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section, beside, joined);
+        }))
+        return QStringLiteral("This session's list could not be saved: %1").arg(*failure);
+    return QStringLiteral("This session's list was saved as %1.").arg(pathOf(settings, beside));
+}
+
 // The close after a start-up that did not read the stored list in full: written over, it would
 // lose what was not read. It stays, a copy of it is kept, and this session's list goes beside
 // it (unless it is empty: that would only replace an earlier session's). One report says what
@@ -29,27 +53,11 @@ void keepStoredListAndSaveBeside(const QByteArray& joined, SettingsStore& settin
                                  ErrorTrap& trap) {
     QStringList said{QStringLiteral("The stored list %1 could not be read in full at start-up, so "
                                     "it was left as it was.")
-                         .arg(pathOf(settings, SettingsKeys::websites))};
-    bool copied = false;
-    if (const auto failure = ErrorTrap::failureOf([&] {
-            copied = settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
-                                         SettingsKeys::websites);
-        }))
-        said << QStringLiteral("No copy of it could be kept: %1").arg(*failure);
-    else if (copied)
-        said << QStringLiteral("A copy of it is in %1.")
-                    .arg(pathOf(settings, SettingsKeys::websites) + QStringLiteral(".bak"));
-    if (!joined.isEmpty()) {
-        const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
-        if (const auto failure = ErrorTrap::failureOf([&] {
-                settings.writeUtf8(SettingsKeys::application, SettingsKeys::section, beside,
-                                   joined);
-            }))
-            said << QStringLiteral("This session's list could not be saved: %1").arg(*failure);
-        else
-            said << QStringLiteral("This session's list was saved as %1.")
-                        .arg(pathOf(settings, beside));
-    }
+                         .arg(pathOf(settings, SettingsKeys::websites)),
+                     keepCopyOfStoredList(settings)};
+    if (!joined.isEmpty())
+        said << saveSessionListBeside(joined, settings);
+    said.removeAll(QString());
     trap.report(said.join(u' '), writeStoredList);
 }
 
