@@ -2,17 +2,21 @@
 // random sizes, must give exactly the entries of a plain reader of the whole buffer that
 // follows the format step by step (segments at CR LF and CR, then pieces at LF). Every entry
 // must also decode without losing a byte, and the device reader (with its shortcut for ASCII
-// files) must give the decoded entries.
+// files), reading the same random chunk sizes, must give the decoded entries; for a file that
+// starts with a UTF-16 byte-order mark, the entries of the whole file decoded at once.
 //
 // Input: byte 0 the largest chunk size - 1, bytes 1 and 2 the seed of the chunk sizes, the rest
 // the file.
 #include "base/TextDecoding.h"
+#include "base/Utf16ToUtf8.h"
 #include "list/ListFileReader.h"
 #include "list/ListFileSplitter.h"
 
-#include <QBuffer>
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <QStringDecoder>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -43,6 +47,44 @@ std::vector<std::string> referenceEntries(std::string_view file) {
     }
     return entries;
 }
+
+// The whole file as the device reader should see it: UTF-16 announced by its byte-order mark
+// decoded in one go, anything else as it is.
+std::string asReadFromDevice(std::string_view file) {
+    const QByteArrayView bytes(file.data(), static_cast<qsizetype>(file.size()));
+    const auto byteOrder = Utf16ToUtf8::announcedBy(bytes);
+    if (!byteOrder)
+        return std::string(file);
+    QStringDecoder whole(*byteOrder, QStringConverter::Flag::Stateless |
+                                         QStringConverter::Flag::ConvertInitialBom);
+    return QString(whole.decode(bytes)).toUtf8().toStdString();
+}
+
+// Hands out its bytes in reads of the fuzzer's chunk sizes, as a pipe or a slow disk might.
+class TricklingDevice : public QIODevice {
+public:
+    TricklingDevice(std::string_view bytes, std::uint32_t state, size_t largestChunk)
+        : bytes_(bytes), state_(state), largestChunk_(largestChunk) {
+        open(ReadOnly | Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        state_ = state_ * 1664525u + 1013904223u;
+        const size_t chunk = std::min({size_t{1} + (state_ >> 8) % largestChunk_, bytes_.size(),
+                                       static_cast<size_t>(maxSize)});
+        std::copy_n(bytes_.data(), chunk, data);
+        bytes_.remove_prefix(chunk);
+        return static_cast<qint64>(chunk);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::string_view bytes_;
+    std::uint32_t state_;
+    size_t largestChunk_;
+};
 
 void check(bool condition) {
     if (!condition)
@@ -81,15 +123,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& entry : streamed)
         checkNoByteLost(entry);
 
-    QByteArray bytes(file.data(), static_cast<qsizetype>(file.size()));
-    QBuffer device(&bytes);
-    device.open(QIODevice::ReadOnly);
+    const std::vector<std::string> readReference = referenceEntries(asReadFromDevice(file));
+    TricklingDevice device(file, state, largestChunk);
     std::vector<QString> read;
     readListFile(device, QString(),
                  [&](QByteArrayView entry) { read.push_back(decodeUtf8OrLatin1(entry)); });
-    check(read.size() == reference.size());
+    check(read.size() == readReference.size());
     for (size_t i = 0; i < read.size(); ++i)
-        check(read[i] == decodeUtf8OrLatin1(QByteArrayView(
-                             reference[i].data(), static_cast<qsizetype>(reference[i].size()))));
+        check(read[i] ==
+              decodeUtf8OrLatin1(QByteArrayView(readReference[i].data(),
+                                                static_cast<qsizetype>(readReference[i].size()))));
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <exception>
+#include <optional>
 #include <utility>
 
 // Armed at the start of a command: runs its numbered statements, and when one fails shows the
@@ -17,17 +18,25 @@ public:
 
     // Runs one statement. Returns false when it failed (the report has been shown).
     template <typename Statement> bool run(int number, Statement&& statement) {
+        const std::optional<QString> failure = failureOf(std::forward<Statement>(statement));
+        if (failure)
+            report(*failure, number);
+        return !failure;
+    }
+
+    // Runs a step without a report of its own: the description of its failure, if it failed,
+    // for a report that says more than one thing at once.
+    template <typename Step> static std::optional<QString> failureOf(Step&& step) {
         try {
-            std::forward<Statement>(statement)();
-            return true;
+            std::forward<Step>(step)();
+            return std::nullopt;
         } catch (const Failure& failure) {
-            report(failure.description(), number);
+            return failure.description();
         } catch (const std::bad_alloc&) {
-            report(QStringLiteral("Out of memory"), number);
+            return QStringLiteral("Out of memory");
         } catch (const std::exception& other) {
-            report(QString::fromUtf8(other.what()), number);
+            return QString::fromUtf8(other.what());
         }
-        return false;
     }
 
     // Shows the report for a failure found without an exception.

@@ -8,4 +8,7 @@ inline constexpr QLatin1StringView application{"Pellamark"};
 inline constexpr QLatin1StringView section{"Corvantis"};
 inline constexpr QLatin1StringView websites{"Websites"};
 inline constexpr QLatin1StringView countOfWebsites{"No of Websites"};
+// Where the close puts the list when "Websites" could not be read in full at start-up, and so
+// must not be written over.
+inline constexpr QLatin1StringView websitesBesideUnreadList{"Websites.new"};
 } // namespace SettingsKeys

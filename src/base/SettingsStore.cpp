@@ -1,16 +1,18 @@
 #include "base/SettingsStore.h"
 
+#include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
+#include "base/RegularFileReader.h"
 #include "base/TextDecoding.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <utility>
 
 namespace {
+
+constexpr qint64 copyChunkBytes = qint64{1} << 20;
 
 QByteArrayView withoutOneTrailingLineEnd(QByteArrayView bytes) {
     if (bytes.endsWith("\r\n"))
@@ -37,34 +39,26 @@ QString SettingsStore::pathOf(const QString& application, const QString& section
 
 QString SettingsStore::read(const QString& application, const QString& section, const QString& key,
                             const QString& defaultValue) const {
-    const std::optional<QByteArray> stored = readUtf8(application, section, key);
-    return stored ? fromUtf8KeepingByteOrderMark(*stored) : defaultValue;
+    const std::optional<QByteArray> stored = readBytes(application, section, key);
+    return stored ? decodeUtf8OrLatin1(*stored) : defaultValue;
 }
 
-std::optional<QByteArray> SettingsStore::readUtf8(const QString& application,
-                                                  const QString& section,
-                                                  const QString& key) const {
+std::optional<QByteArray> SettingsStore::readBytes(const QString& application,
+                                                   const QString& section,
+                                                   const QString& key) const {
     const QString path = pathOf(application, section, key);
-    const QFileInfo info(path);
-    if (!info.exists())
+    std::optional<RegularFileReader> file = RegularFileReader::open(path);
+    if (!file)
         return std::nullopt;
-    if (info.isDir())
-        throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is a folder").arg(key, path));
-    if (info.size() > maxValueBytes_)
+    QByteArray bytes;
+    if (file->size() <= maxValueBytes_)
+        bytes = file->readAtMost(maxValueBytes_);
+    if (file->size() > maxValueBytes_ || bytes.size() > maxValueBytes_)
         throw Failure(QStringLiteral("Cannot read setting \"%1\": %2 is larger than %3 bytes")
                           .arg(key, path)
                           .arg(maxValueBytes_));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(
-            QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(
-            QStringLiteral("Cannot read setting \"%1\": %2").arg(key, file.errorString()));
     bytes.truncate(withoutOneTrailingLineEnd(bytes).size());
-    // Kept as they are when valid (no copy of a large list); else read as Latin-1.
-    return isValidUtf8(bytes) ? bytes : latin1ToUtf8(bytes);
+    return bytes;
 }
 
 void SettingsStore::write(const QString& application, const QString& section, const QString& key,
@@ -79,20 +73,23 @@ void SettingsStore::writeUtf8(const QString& application, const QString& section
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Cannot write setting \"%1\": cannot create the folder %2")
                           .arg(key, folder));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(
-            QStringLiteral("Cannot write setting \"%1\": %2").arg(key, file.errorString()));
+    AtomicFileWriter::writeWhole(path, bytes);
 }
 
-void SettingsStore::keepBackup(const QString& application, const QString& section,
+bool SettingsStore::keepBackup(const QString& application, const QString& section,
                                const QString& key) {
     const QString path = pathOf(application, section, key);
-    const QString backup = path + QStringLiteral(".bak");
     if (!QFileInfo(path).isFile())
-        return;
-    if (QFileInfo::exists(backup) && !QFile::remove(backup))
-        throw Failure(QStringLiteral("Cannot replace the backup %1").arg(backup));
-    if (!QFile::copy(path, backup))
-        throw Failure(QStringLiteral("Cannot keep a backup of %1 as %2").arg(path, backup));
+        return false; // nothing stored, or nothing a copy could hold (a folder, a FIFO, a device)
+    std::optional<RegularFileReader> stored = RegularFileReader::open(path);
+    if (!stored)
+        return false;
+    // Copied in chunks: the value kept may be the one too large to load.
+    AtomicFileWriter backup(path + QStringLiteral(".bak"));
+    backup.open();
+    QByteArray chunk(copyChunkBytes, Qt::Uninitialized);
+    while (const qint64 read = stored->read(chunk.data(), copyChunkBytes))
+        backup.write(QByteArrayView(chunk).first(read));
+    backup.commit();
+    return true;
 }

@@ -7,7 +7,9 @@
 // The per-user store of named string values. Each key is one file,
 // <root>/<application>/<section>/<key>, holding the value's UTF-8 bytes exactly, so that
 // writing the count never rewrites the list and a hand-edited value reads as typed.
-// Nothing is cached: every read and write goes to the file at once.
+// Nothing is cached: every read and write goes to the file at once. Only regular files are
+// read (a FIFO or a device at a key is reported and left alone), and every write goes through
+// AtomicFileWriter: a failed write leaves the old value as it was.
 class SettingsStore {
 public:
     // The largest value read back by default; a bigger file is reported, not loaded.
@@ -18,15 +20,16 @@ public:
     // The store in the user's config folder ($XDG_CONFIG_HOME, else ~/.config).
     static SettingsStore forCurrentUser();
 
-    // The stored value, or defaultValue when the key does not exist. Throws Failure when the
-    // key exists but cannot be read.
+    // The stored value (bytes that are not UTF-8 read as Latin-1), or defaultValue when the
+    // key does not exist. Throws Failure when the key exists but cannot be read.
     QString read(const QString& application, const QString& section, const QString& key,
                  const QString& defaultValue) const;
 
-    // The stored value as UTF-8 (bytes that are not UTF-8 read as Latin-1), or nothing when the
-    // key does not exist. Throws Failure when the key exists but cannot be read.
-    std::optional<QByteArray> readUtf8(const QString& application, const QString& section,
-                                       const QString& key) const;
+    // The stored bytes as they are, less one trailing line end that an editor may have added,
+    // or nothing when the key does not exist. Throws Failure when the key exists but cannot
+    // be read.
+    std::optional<QByteArray> readBytes(const QString& application, const QString& section,
+                                        const QString& key) const;
 
     // Replaces the stored value; a failure leaves the old value as it was and throws Failure.
     void write(const QString& application, const QString& section, const QString& key,
@@ -36,9 +39,10 @@ public:
     void writeUtf8(const QString& application, const QString& section, const QString& key,
                    const QByteArray& bytes);
 
-    // Copies the stored value to "<key>.bak" beside it (replacing an older copy), so that a
-    // value that could not be read is not lost when the key is written next. Throws Failure.
-    void keepBackup(const QString& application, const QString& section, const QString& key);
+    // Copies the stored value to "<key>.bak" beside it, so that a value that could not be read
+    // is kept whatever happens to it later. An older copy is replaced only by a complete new
+    // one. Returns false, doing nothing, when no regular file is stored. Throws Failure.
+    bool keepBackup(const QString& application, const QString& section, const QString& key);
 
     QString pathOf(const QString& application, const QString& section, const QString& key) const;
 

@@ -94,6 +94,25 @@ QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch) {
     return scratch;
 }
 
+QByteArray toValidUtf8PerPiece(QByteArray bytes, char separator) {
+    if (isValidUtf8(bytes))
+        return bytes;
+    const QByteArrayView all(bytes);
+    QByteArray valid;
+    valid.reserve(all.size());
+    QByteArray scratch;
+    for (qsizetype start = 0;;) {
+        qsizetype end = all.indexOf(separator, start);
+        if (end < 0)
+            end = all.size();
+        valid += asValidUtf8(all.sliced(start, end - start), scratch);
+        if (end == all.size())
+            return valid;
+        valid += separator;
+        start = end + 1;
+    }
+}
+
 qsizetype utf16Length(QByteArrayView utf8) {
     if (isAscii(utf8))
         return utf8.size();

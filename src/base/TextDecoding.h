@@ -18,6 +18,11 @@ QString fromUtf8KeepingByteOrderMark(QByteArrayView utf8);
 // changes or the bytes go away.
 QByteArrayView asValidUtf8(QByteArrayView bytes, QByteArray& scratch);
 
+// The bytes as valid UTF-8, decided piece by piece between separators: a piece that is valid
+// UTF-8 stays as it is, one that is not is read byte for byte as Latin-1, so one stray byte
+// does not change the pieces beside it. Valid bytes come back as they are (no copy).
+QByteArray toValidUtf8PerPiece(QByteArray bytes, char separator);
+
 // Each byte read as its Latin-1 character, encoded as UTF-8.
 QByteArray latin1ToUtf8(QByteArrayView bytes);
 

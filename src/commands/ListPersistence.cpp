@@ -7,6 +7,7 @@
 #include "list/StoredWebsites.h"
 #include "list/WebsiteList.h"
 
+#include <QStringList>
 #include <utility>
 
 namespace {
@@ -16,32 +17,77 @@ namespace {
 enum RestoreStatement : int { readStoredList = 132, fillList = 136 };
 enum SaveStatement : int { joinList = 102, writeStoredList = 110, yieldAfterSave = 112 };
 
+QString pathOf(const SettingsStore& settings, QLatin1StringView key) {
+    return settings.pathOf(SettingsKeys::application, SettingsKeys::section, key);
+}
+
+// Keeps a copy of the stored list as "Websites.bak"; says how that went, for the report.
+QString keepCopyOfStoredList(SettingsStore& settings) {
+    bool copied = false;
+    if (const auto failure = ErrorTrap::failureOf([&] {
+            copied = settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
+                                         SettingsKeys::websites);
+        }))
+        return QStringLiteral("No copy of it could be kept: %1").arg(*failure);
+    if (!copied)
+        return {}; // nothing a copy could hold (a folder, a FIFO, a device)
+    return QStringLiteral("A copy of it is in %1.")
+        .arg(pathOf(settings, SettingsKeys::websites) + QStringLiteral(".bak"));
+}
+
+// Saves this session's list as "Websites.new"; says how that went, for the report.
+QString saveSessionListBeside(const QByteArray& joined, SettingsStore& settings) {
+    const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
+    if (const auto failure = ErrorTrap::failureOf([&] {
+            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section, beside, joined);
+        }))
+        return QStringLiteral("This session's list could not be saved: %1").arg(*failure);
+    return QStringLiteral("This session's list was saved as %1.").arg(pathOf(settings, beside));
+}
+
+// The close after a start-up that did not read the stored list in full: written over, it would
+// lose what was not read. It stays, a copy of it is kept, and this session's list goes beside
+// it (unless it is empty: that would only replace an earlier session's). One report says what
+// was done and what failed.
+void keepStoredListAndSaveBeside(const QByteArray& joined, SettingsStore& settings,
+                                 ErrorTrap& trap) {
+    QStringList said{QStringLiteral("The stored list %1 could not be read in full at start-up, so "
+                                    "it was left as it was.")
+                         .arg(pathOf(settings, SettingsKeys::websites)),
+                     keepCopyOfStoredList(settings)};
+    if (!joined.isEmpty())
+        said << saveSessionListBeside(joined, settings);
+    said.removeAll(QString());
+    trap.report(said.join(u' '), writeStoredList);
+}
+
 } // namespace
 
 bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
     std::optional<QByteArray> stored;
-    const bool read = trap.run(readStoredList, [&] {
-        stored = settings.readUtf8(SettingsKeys::application, SettingsKeys::section,
-                                   SettingsKeys::websites);
-    });
+    if (!trap.run(readStoredList, [&] {
+            stored = settings.readBytes(SettingsKeys::application, SettingsKeys::section,
+                                        SettingsKeys::websites);
+        }))
+        return false;
     if (!stored || stored->isEmpty())
-        return read;
-    trap.run(fillList, [&] { StoredWebsites::appendTo(list, std::move(*stored)); });
-    return read;
+        return true;
+    return trap.run(fillList, [&] { StoredWebsites::appendTo(list, std::move(*stored)); });
 }
 
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
-                     ErrorTrap& trap, bool keepBackupFirst) {
+                     ErrorTrap& trap, bool storedListNotRestored) {
     QByteArray joined;
     // A list that could not be put together is not written: an empty value would replace the
     // stored list.
-    if (trap.run(joinList, [&] { joined = StoredWebsites::join(list); }))
-        trap.run(writeStoredList, [&] {
-            if (keepBackupFirst)
-                settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
-                                    SettingsKeys::websites);
-            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
-                               SettingsKeys::websites, joined);
-        });
+    if (trap.run(joinList, [&] { joined = StoredWebsites::join(list); })) {
+        if (storedListNotRestored)
+            keepStoredListAndSaveBeside(joined, settings, trap);
+        else
+            trap.run(writeStoredList, [&] {
+                settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
+                                   SettingsKeys::websites, joined);
+            });
+    }
     trap.run(yieldAfterSave, [&] { view.yield(); });
 }

@@ -8,7 +8,8 @@ class QIODevice;
 
 // Reads a list text file from an open device in chunks, so that memory never holds the file,
 // and hands each entry (the rules are in ListFileSplitter.h) to the sink as text: UTF-8, or,
-// for an entry that is not valid UTF-8, each byte as its Latin-1 character.
+// for an entry that is not valid UTF-8, each byte as its Latin-1 character. A file that starts
+// with a UTF-16 byte-order mark (little or big endian) is UTF-16, and is split as its UTF-8.
 // Throws Failure naming `name` when the device cannot be read; the entries before the failure
 // have been handed over by then.
 void readListFile(QIODevice& device, const QString& name,

@@ -1,20 +1,16 @@
 #include "list/ListFileWriter.h"
 
-#include "base/Failure.h"
-
 namespace {
 
 constexpr qsizetype blockSize = qsizetype{1} << 18;
 
 } // namespace
 
-ListFileWriter::ListFileWriter(const QString& path) : path_(path), file_(path) {
-    file_.setDirectWriteFallback(true);
-}
+ListFileWriter::ListFileWriter(const QString& path)
+    : file_(path, AtomicFileWriter::Fallback::WriteInPlace) {}
 
 void ListFileWriter::open() {
-    if (!file_.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("Cannot create %1: %2"));
+    file_.open();
     block_.reserve(blockSize);
 }
 
@@ -31,18 +27,10 @@ void ListFileWriter::writeLine(QStringView line) {
 
 void ListFileWriter::commit() {
     writeBlock();
-    if (!file_.commit())
-        fail(QStringLiteral("Cannot write %1: %2"));
+    file_.commit();
 }
 
 void ListFileWriter::writeBlock() {
-    if (file_.write(block_) != block_.size())
-        fail(QStringLiteral("Cannot write %1: %2"));
+    file_.write(block_);
     block_.truncate(0);
-}
-
-void ListFileWriter::fail(const QString& what) {
-    const QString reason = file_.errorString();
-    file_.cancelWriting(); // the old file stays; the temporary one goes
-    throw Failure(what.arg(path_, reason));
 }

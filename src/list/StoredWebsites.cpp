@@ -1,5 +1,6 @@
 #include "list/StoredWebsites.h"
 
+#include "base/TextDecoding.h"
 #include "list/WebsiteList.h"
 
 #include <utility>
@@ -19,5 +20,5 @@ QByteArray StoredWebsites::join(const WebsiteList& list) {
 }
 
 void StoredWebsites::appendTo(WebsiteList& list, QByteArray stored) {
-    list.appendSplitUtf8(std::move(stored), separator);
+    list.appendSplitUtf8(toValidUtf8PerPiece(std::move(stored), separator), separator);
 }

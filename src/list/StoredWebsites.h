@@ -12,7 +12,8 @@ inline constexpr char separator = ';';
 
 QByteArray join(const WebsiteList& list);
 
-// Appends every non-empty piece of the stored value; the value itself becomes the entries'
+// Appends every non-empty piece of the stored value. An entry that is not valid UTF-8 is read
+// byte for byte as Latin-1, and only that entry. The value itself becomes the entries'
 // storage, so a million entries cost no copy each.
 void appendTo(WebsiteList& list, QByteArray stored);
 

@@ -72,10 +72,14 @@ void WebsiteList::append(QStringView text) {
 }
 
 void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
-    const auto block = static_cast<std::uint32_t>(blocks_.size());
+    // Everything that allocates comes first: running out of memory then leaves the list as it
+    // was, never with entries whose text is missing.
+    utf8Text.squeeze(); // the text becomes a block of its own; a later append must not grow it
     const QByteArrayView all(utf8Text);
-    const qsizetype firstNew = count();
     entries_.reserve(entries_.size() + static_cast<size_t>(all.count(separator)) + 1);
+    blocks_.reserve(blocks_.size() + 1);
+    const auto block = static_cast<std::uint32_t>(blocks_.size());
+    const qsizetype firstNew = count();
     qsizetype start = 0;
     while (start <= all.size()) {
         qsizetype end = all.indexOf(separator, start);
@@ -87,8 +91,6 @@ void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
     }
     if (count() == firstNew)
         return;
-    // The text becomes a block of its own; a later append must not write into it.
-    utf8Text.squeeze();
     blocks_.push_back(std::move(utf8Text));
     announceStored();
 }

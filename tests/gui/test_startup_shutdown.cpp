@@ -75,7 +75,7 @@ private slots:
         QVERIFY(QFile::exists(websites + "/inside"));
     }
 
-    void listThatFailedToLoadIsBackedUpBeforeItIsOverwritten() {
+    void listThatFailedToLoadIsKeptAndTheSessionSavedBeside() {
         WindowUnderTest fixture;
         // A store that reads at most 8 bytes: the stored list is too large to load.
         fixture.env.settings = SettingsStore(fixture.env.configFolder.path(), 8);
@@ -87,7 +87,12 @@ private slots:
         w.websiteList().append("new");
         w.close();
         QCOMPARE(fixture.env.storedSetting("Websites.bak"), QByteArray("kept-a;kept-b"));
-        QCOMPARE(fixture.env.storedSetting("Websites"), QByteArray("new"));
+        // Not written over: the session's list goes beside it, and one report says where.
+        QCOMPARE(fixture.env.storedSetting("Websites"), QByteArray("kept-a;kept-b"));
+        QCOMPARE(fixture.env.storedSetting("Websites.new"), QByteArray("new"));
+        QCOMPARE(fixture.env.dialogs.reportPlaces().mid(1),
+                 QStringList{"Form1.Form_QueryUnload 110"});
+        QVERIFY(fixture.env.dialogs.reports.at(1).description().contains("Websites.new"));
     }
 
     void settingsFolderThatCannotBeWrittenIsReportedAtClose() {
@@ -123,10 +128,7 @@ private slots:
     }
 
     void millionEntriesSaveAndRestoreWhole() {
-        QByteArray stored;
-        for (int i = 0; i < 1'000'000; ++i)
-            stored += "https://example.org/page/" + QByteArray::number(i) + ';';
-        stored.chop(1);
+        const QByteArray stored = storedListOf(1'000'000);
         WindowUnderTest fixture;
         fixture.env.storeSetting("Websites", stored);
         Form1& w = fixture.load();

@@ -23,6 +23,15 @@ inline void appendAll(WebsiteList& list, const QStringList& texts) {
         append.add(text);
 }
 
+// A stored list of that many entries, "https://example.org/page/0" and on.
+inline QByteArray storedListOf(int entries) {
+    QByteArray stored;
+    for (int i = 0; i < entries; ++i)
+        stored += "https://example.org/page/" + QByteArray::number(i) + ';';
+    stored.chop(1);
+    return stored;
+}
+
 // The entry texts of a list, in order.
 inline QStringList entriesOf(const WebsiteList& list) {
     QStringList texts;

@@ -9,6 +9,7 @@
 #include "list/WebsiteList.h"
 
 #include <QBuffer>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -23,18 +24,25 @@ QStringList splitInChunks(const QByteArray& bytes, qsizetype chunkSize) {
     return entries;
 }
 
-// A device that hands out its bytes and then fails, as a disk with a bad sector does.
-class FailingDevice : public QIODevice {
+// A device that hands out at most `readSize` bytes per read, as a pipe may, and at the end
+// either ends or fails, as a disk with a bad sector does.
+class TricklingDevice : public QIODevice {
 public:
-    explicit FailingDevice(QByteArray bytes) : bytes_(std::move(bytes)) { open(ReadOnly); }
+    enum class AtTheEnd { Ends, Fails };
+
+    TricklingDevice(QByteArray bytes, qint64 readSize, AtTheEnd end = AtTheEnd::Ends)
+        : bytes_(std::move(bytes)), readSize_(readSize), end_(end) {
+        open(ReadOnly | Unbuffered);
+    }
+    bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override {
-        if (bytes_.isEmpty()) {
+        if (bytes_.isEmpty() && end_ == AtTheEnd::Fails) {
             setErrorString(QStringLiteral("Input/output error"));
             return -1;
         }
-        const qint64 count = std::min<qint64>(maxSize, bytes_.size());
+        const qint64 count = std::min({maxSize, readSize_, qint64{bytes_.size()}});
         memcpy(data, bytes_.constData(), static_cast<size_t>(count));
         bytes_.remove(0, count);
         return count;
@@ -43,7 +51,13 @@ protected:
 
 private:
     QByteArray bytes_;
+    qint64 readSize_;
+    AtTheEnd end_;
 };
+
+QByteArray utf16(const QString& text, QStringConverter::Encoding byteOrder) {
+    return QStringEncoder(byteOrder, QStringConverter::Flag::WriteBom).encode(text);
+}
 
 } // namespace
 
@@ -107,6 +121,35 @@ private slots:
         QCOMPARE(read, entries);
     }
 
+    void utf16WithAByteOrderMarkInReadsOfEverySize_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("entries");
+        const QString text = QStringLiteral("http://a\r\nb\u00E9\n\U0001F600x\rlast");
+        const QStringList entries{"http://a", QStringLiteral("b\u00E9"),
+                                  QStringLiteral("\U0001F600x"), "last"};
+        QTest::newRow("little endian") << utf16(text, QStringConverter::Utf16LE) << entries;
+        QTest::newRow("big endian") << utf16(text, QStringConverter::Utf16BE) << entries;
+        QTest::newRow("mark alone") << QByteArray("\xFF\xFE") << QStringList();
+        QTest::newRow("second mark kept")
+            << utf16(QStringLiteral("\uFEFFa"), QStringConverter::Utf16LE)
+            << QStringList{QStringLiteral("\uFEFFa")};
+        QTest::newRow("odd last byte replaced")
+            << QByteArray("\xFE\xFF\0a\0\n\x41", 7) << QStringList{"a", QStringLiteral("\uFFFD")};
+        QTest::newRow("one byte of a mark is Latin-1")
+            << QByteArray("\xFF") << QStringList{QStringLiteral("\u00FF")};
+    }
+    void utf16WithAByteOrderMarkInReadsOfEverySize() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, entries);
+        for (qint64 readSize = 1; readSize <= bytes.size(); ++readSize) {
+            TricklingDevice device(bytes, readSize);
+            QStringList read;
+            readListFile(device, QStringLiteral("unicode.txt"),
+                         [&](QByteArrayView entry) { read.append(decodeUtf8OrLatin1(entry)); });
+            QCOMPARE(read, entries);
+        }
+    }
+
     void longEntriesAcrossReadChunks() {
         // The reader reads in chunks of its own: entries longer than one, and a CR LF at the end
         // of one, come out whole.
@@ -140,7 +183,7 @@ private slots:
     void aReadFailureKeepsTheEntriesBeforeIt() {
         WebsiteList list;
         list.append(QStringLiteral("already there"));
-        FailingDevice device("a\r\nb\r\npartial");
+        TricklingDevice device("a\r\nb\r\npartial", 1 << 20, TricklingDevice::AtTheEnd::Fails);
         try {
             appendListFile(list, device, QStringLiteral("/lists/bad.txt"));
             QFAIL("the failure was not thrown");

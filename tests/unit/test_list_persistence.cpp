@@ -35,6 +35,16 @@ private slots:
         QCOMPARE(splitStored(stored), entries);
     }
 
+    void anEntryThatIsNotUtf8IsReadAsLatin1Alone() {
+        WebsiteList list;
+        StoredWebsites::appendTo(list,
+                                 "caf\xE9.example;na\xC3\xAFve.example;\xE6\x97\xA5.jp;\xE2\x82");
+        QCOMPARE(
+            entriesOf(list),
+            QStringList({QStringLiteral("caf\u00E9.example"), QStringLiteral("na\u00EFve.example"),
+                         QStringLiteral("\u65E5.jp"), QStringLiteral("\u00E2\u0082")}));
+    }
+
     void entriesJoinWithSemicolons() {
         WebsiteList list;
         QCOMPARE(StoredWebsites::join(list), QByteArray());

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
 
 const QString app = QStringLiteral("Pellamark");
@@ -86,6 +89,41 @@ private slots:
         SettingsStore under(root.path() + "/file-as-root");
         writeFixture(root.path() + "/file-as-root", "x");
         QVERIFY_THROWS_EXCEPTION(Failure, under.write(app, section, "No of Websites", "3"));
+    }
+
+    void writeGoesThroughALinkOnlyToARegularFile() {
+        QTemporaryDir root;
+        SettingsStore store(root.path());
+        const QString websites = store.pathOf(app, section, "Websites");
+        // A dotfiles user's link: the file it names gets the value and keeps its mode.
+        const QString linked = root.filePath("dotfiles/Websites");
+        writeFixture(linked, "old");
+        QVERIFY(QFile::setPermissions(linked, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QDir().mkpath(QFileInfo(websites).absolutePath()));
+        QVERIFY(QFile::link(linked, websites));
+        store.write(app, section, "Websites", "new");
+        QCOMPARE(fileBytes(linked), QByteArray("new"));
+        QCOMPARE(QFile::permissions(linked) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        // A link to a FIFO or to a device (a null device made here, as root, never one of
+        // /dev) is refused, and what it names stays what it was.
+        const QByteArray fifo = QFile::encodeName(root.filePath("fifo"));
+        const QByteArray device = QFile::encodeName(root.filePath("null"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0666), 0);
+        ::mknod(device.constData(), S_IFCHR | 0666, makedev(1, 3));
+        for (const auto& [special, type] : {std::pair(fifo, S_IFIFO), std::pair(device, S_IFCHR)}) {
+            struct stat info {};
+            if (::lstat(special.constData(), &info) != 0)
+                continue; // no device without root
+            QVERIFY(QFile::remove(websites) && QFile::link(QFile::decodeName(special), websites));
+            QVERIFY_THROWS_EXCEPTION(Failure, store.write(app, section, "Websites", "new"));
+            QCOMPARE(::lstat(special.constData(), &info), 0);
+            QCOMPARE(info.st_mode & S_IFMT, type);
+        }
+        QCOMPARE(
+            QDir(QFileInfo(websites).absolutePath())
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"Websites"});
     }
 
     void backupKeepsTheStoredValueBeside() {
