@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(version.section('-', 0, -2), qEnvironmentVariable("CORVANTIS_VERSION"));
         const QString depends = run("dpkg-deb", {"-f", package, "Depends"});
         for (const char* needed : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libmdb3",
-                                   "xdg-utils", "fonts-liberation"})
+                                   "qt6-qpa-plugins", "xdg-utils", "fonts-liberation"})
             QVERIFY2(depends.contains(QLatin1String(needed)), qPrintable(depends));
         QCOMPARE(run("dpkg-deb", {"-f", package, "Package"}).trimmed(),
                  QStringLiteral("corvantis"));
