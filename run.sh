@@ -14,7 +14,7 @@ fi
 # A build tree that an earlier run as root left behind cannot be written by a user.
 first_unwritable() {
     if [ -d build/release ]; then
-        find build/release ! -writable -print -quit
+        find build/release ! -type l ! -writable -print -quit
     elif [ -e build ] && [ ! -w build ]; then
         echo build
     fi
