@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine (installs what is missing), builds Corvantis and runs every test:
 # once in a build with warnings as errors, once more with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# UndefinedBehaviorSanitizer; the package test builds the Debian package a third time (the
+# program only). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 
 ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" "${CORVANTIS_TEST_PACKAGES[@]}"
+ensure_packages "${CORVANTIS_PACKAGE_PACKAGES[@]}"
 
 echo "== Formatting"
 mapfile -t sources < <(git ls-files '*.cpp' '*.h' 2>/dev/null || find src tests tools bench fuzz -name '*.cpp' -o -name '*.h')

@@ -8,6 +8,9 @@ CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins m
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy
                          desktop-file-utils appstream dpkg-dev file)
+# To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
+# debian/control's Build-Depends is in the lists above) and to check it with lintian.
+CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

@@ -1,24 +1,57 @@
-// Builds the Debian package from this build, unpacks it into a temporary root and checks it as
-// a person installing it would meet it: its control fields, its files, the desktop validators,
-// and the installed program run once from a folder it cannot write to.
+// Builds the Debian package the documented way (dpkg-buildpackage on a copy of the source, so
+// nothing is written beside the checkout), runs lintian on it, unpacks it into a temporary root
+// and checks it as a person installing it would meet it: its control fields, its files, the
+// desktop validators, and the installed program run once from a folder it cannot write to.
 #include "RunningProgram.h"
 
 #include <QDirIterator>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
 QString run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
-            const QString& folder = {}) {
+            const QString& folder = {}, const QProcessEnvironment& environment = {}) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     if (!folder.isEmpty())
         process.setWorkingDirectory(folder);
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    process.waitForFinished(600'000);
+    process.waitForFinished(-1);
     if (exitCode != nullptr)
         *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return QString::fromUtf8(process.readAll());
+}
+
+// The files of the source tree that a build sees: tracked or not yet added, without what git
+// ignores (build trees). Outside a git checkout, every file but the build trees.
+QStringList sourceFiles(const QString& source) {
+    int status = 0;
+    const QString listed = run(
+        "git", {"ls-files", "-z", "--cached", "--others", "--exclude-standard"}, &status, source);
+    if (status == 0)
+        return listed.split(QChar(0), Qt::SkipEmptyParts);
+    QStringList files;
+    QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = QDir(source).relativeFilePath(it.next());
+        if (!file.startsWith("build/") && !file.startsWith(".git/") && !file.startsWith("obj-"))
+            files << file;
+    }
+    return files;
+}
+
+bool copySourceTree(const QString& source, const QString& target) {
+    for (const QString& file : sourceFiles(source)) {
+        if (!QFileInfo::exists(source + "/" + file))
+            continue; // deleted in the work tree, not yet in git
+        QDir().mkpath(QFileInfo(target + "/" + file).absolutePath());
+        if (!QFile::copy(source + "/" + file, target + "/" + file))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -28,37 +61,54 @@ class PackageTest : public QObject {
 
     QTemporaryDir work;
     QString package;
+    QString version;
     QString root;
 
 private slots:
     void initTestCase() {
-        const QString binary = qEnvironmentVariable("CORVANTIS_BINARY_DIR");
+        const QString source = work.filePath("corvantis");
+        QVERIFY(copySourceTree(qEnvironmentVariable("CORVANTIS_SOURCE_DIR"), source));
+        // The unit tests have run in this build already: the package build skips them.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DEB_BUILD_OPTIONS",
+                           QString("nocheck parallel=%1").arg(QThread::idealThreadCount()));
         int status = 0;
-        const QString output = run(
-            "cpack",
-            {"-G", "DEB", "-B", work.filePath("deb"), "--config", binary + "/CPackConfig.cmake"},
-            &status, binary);
-        QVERIFY2(status == 0, qPrintable(output));
+        const QString output =
+            run("dpkg-buildpackage", {"-us", "-uc", "-b", "--build-profiles=nocheck"}, &status,
+                source, environment);
+        QVERIFY2(status == 0, qPrintable(output.right(20000)));
+        version = run("dpkg-parsechangelog", {"-S", "Version"}, nullptr, source).trimmed();
         const QString architecture = run("dpkg", {"--print-architecture"}).trimmed();
-        package = work.filePath("deb/corvantis_" + qEnvironmentVariable("CORVANTIS_VERSION") + "_" +
-                                architecture + ".deb");
-        QVERIFY2(QFile::exists(package), qPrintable(output));
+        package = work.filePath("corvantis_" + version + "_" + architecture + ".deb");
+        QVERIFY2(QFile::exists(package), qPrintable(output.right(20000)));
         root = work.filePath("root");
         QCOMPARE(QProcess::execute("dpkg", {"-x", package, root}), 0);
     }
 
-    void controlFieldsNameTheLibrariesAndTheDesktopTools() {
+    void versionIsTheProjectsAndControlFieldsNameTheLibrariesAndTheDesktopTools() {
+        QCOMPARE(version.section('-', 0, -2), qEnvironmentVariable("CORVANTIS_VERSION"));
         const QString depends = run("dpkg-deb", {"-f", package, "Depends"});
         for (const char* needed : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libmdb3",
-                                   "xdg-utils", "fonts-liberation"})
+                                   "qt6-qpa-plugins", "xdg-utils", "fonts-liberation"})
             QVERIFY2(depends.contains(QLatin1String(needed)), qPrintable(depends));
-        QCOMPARE(run("dpkg-deb", {"-f", package, "Version"}).trimmed(),
-                 qEnvironmentVariable("CORVANTIS_VERSION"));
         QCOMPARE(run("dpkg-deb", {"-f", package, "Package"}).trimmed(),
                  QStringLiteral("corvantis"));
     }
 
-    void installTreeIsOneProgramFolderAndTheDesktopFiles() {
+    void lintianFindsNoErrorOrWarningAndTheBinariesAreHardened() {
+        int status = 0;
+        const QString output = run(
+            "lintian",
+            {"--fail-on", "error,warning", "--display-info", "--tag-display-limit", "0", package},
+            &status);
+        qInfo("lintian:\n%s", qPrintable(output));
+        QVERIFY2(status == 0, qPrintable(output));
+        for (const char* tag : {"hardening-no-relro", "hardening-no-bindnow", "hardening-no-pie",
+                                "binary-has-unneeded-section"})
+            QVERIFY2(!output.contains(QLatin1String(tag)), tag);
+    }
+
+    void installTreeIsOneProgramFolderTheDesktopFilesAndTheDefaultListAsAConffile() {
         QStringList files;
         QDirIterator it(root, QDir::Files | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
@@ -66,6 +116,7 @@ private slots:
             files << QDir(root).relativeFilePath(it.next());
         files.sort();
         const QStringList expected = {
+            "etc/corvantis/websites.mdb",
             "usr/bin/corvantis",
             "usr/lib/corvantis/HAND-M.CUR",
             "usr/lib/corvantis/corvantis",
@@ -74,16 +125,25 @@ private slots:
             "usr/lib/corvantis/websites.mdb",
             "usr/lib/corvantis/x/o.cjs",
             "usr/share/applications/corvantis.desktop",
+            "usr/share/doc/corvantis/changelog.Debian.gz",
+            "usr/share/doc/corvantis/copyright",
             "usr/share/icons/hicolor/128x128/apps/corvantis.png",
             "usr/share/icons/hicolor/256x256/apps/corvantis.png",
             "usr/share/icons/hicolor/32x32/apps/corvantis.png",
             "usr/share/icons/hicolor/48x48/apps/corvantis.png",
             "usr/share/icons/hicolor/scalable/apps/corvantis.svg",
+            "usr/share/lintian/overrides/corvantis",
+            "usr/share/man/man1/corvantis.1.gz",
+            "usr/share/man/man1/jetwrite.1.gz",
             "usr/share/metainfo/org.corvantis.Corvantis.metainfo.xml",
         };
         QCOMPARE(files, expected);
         QCOMPARE(QFileInfo(root + "/usr/bin/corvantis").symLinkTarget(),
                  root + "/usr/lib/corvantis/corvantis");
+        QCOMPARE(QFileInfo(root + "/usr/lib/corvantis/websites.mdb").symLinkTarget(),
+                 QStringLiteral("/etc/corvantis/websites.mdb"));
+        QCOMPARE(run("dpkg-deb", {"--info", package, "conffiles"}).trimmed(),
+                 QStringLiteral("/etc/corvantis/websites.mdb"));
     }
 
     void desktopEntryAndMetainfoPassTheValidators() {
@@ -102,6 +162,10 @@ private slots:
     }
 
     void installedProgramRunsFromAReadOnlyFolderAndLoadsItsDefaultList() {
+        // The default list links to /etc, which is the unpacked root's etc/ here.
+        const QString link = root + "/usr/lib/corvantis/websites.mdb";
+        QVERIFY(QFile::remove(link));
+        QVERIFY(QFile::link(root + "/etc/corvantis/websites.mdb", link));
         // Run as an unprivileged user, for whom the installed tree is truly read-only.
         QCOMPARE(QProcess::execute("chmod", {"-R", "a-w,a+rX", root}), 0);
         QCOMPARE(QProcess::execute("chmod", {"0755", work.path()}), 0);

@@ -1,23 +1,33 @@
 # Installs Corvantis as one program folder, lib/corvantis/ under the prefix, holding the
 # program, its reader helper, the jetwrite tool and the files the program reads beside itself;
 # bin/corvantis links to it. The desktop entry, icons and AppStream metainfo go where the
-# desktop looks for them. `cpack -G DEB` makes the Debian package.
+# desktop looks for them. The Debian package (debian/, dpkg-buildpackage) installs exactly
+# this, plus the man pages and the package's own documents.
 include(GNUInstallDirs)
 
 set(CORVANTIS_INSTALL_FOLDER lib/corvantis)
 set(CORVANTIS_RELEASE_DATE 2026-12-07)
 
 install(TARGETS corvantis corvantis-mdb-reader jetwrite RUNTIME DESTINATION ${CORVANTIS_INSTALL_FOLDER})
-install(FILES ${CORVANTIS_PROGRAM_DIR}/websites.mdb ${CORVANTIS_PROGRAM_DIR}/HAND-M.CUR
-        DESTINATION ${CORVANTIS_INSTALL_FOLDER})
+install(FILES ${CORVANTIS_PROGRAM_DIR}/HAND-M.CUR DESTINATION ${CORVANTIS_INSTALL_FOLDER})
 install(FILES ${CORVANTIS_PROGRAM_DIR}/x/o.cjs DESTINATION ${CORVANTIS_INSTALL_FOLDER}/x)
+
+# The links of the installed tree, made in the build tree and installed as links.
+set(install_links ${CMAKE_BINARY_DIR}/install-links)
+file(MAKE_DIRECTORY ${install_links})
 
 # bin/corvantis: a relative link, so the installed tree can be moved or unpacked anywhere. The
 # program finds its folder through the real path of its executable.
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
-file(CREATE_LINK ../${CORVANTIS_INSTALL_FOLDER}/corvantis ${CMAKE_BINARY_DIR}/install-links/corvantis
-     SYMBOLIC)
-install(FILES ${CMAKE_BINARY_DIR}/install-links/corvantis DESTINATION ${CMAKE_INSTALL_BINDIR})
+file(CREATE_LINK ../${CORVANTIS_INSTALL_FOLDER}/corvantis ${install_links}/corvantis SYMBOLIC)
+install(FILES ${install_links}/corvantis DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The default list is the administrator's to change, so it is a configuration file under
+# etc/corvantis/: a package upgrade keeps a changed copy and asks before replacing it. The
+# program reads websites.mdb beside itself, which links there.
+set(default_list_config ${CMAKE_INSTALL_FULL_SYSCONFDIR}/corvantis/websites.mdb)
+install(FILES ${CORVANTIS_PROGRAM_DIR}/websites.mdb DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/corvantis)
+file(CREATE_LINK ${default_list_config} ${install_links}/websites.mdb SYMBOLIC)
+install(FILES ${install_links}/websites.mdb DESTINATION ${CORVANTIS_INSTALL_FOLDER})
 
 install(FILES ${PROJECT_SOURCE_DIR}/assets/corvantis.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -32,18 +42,3 @@ foreach(size 32 48 128 256)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/corvantis.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-
-set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME corvantis)
-set(CPACK_PACKAGE_VENDOR "Corvantis developers")
-set(CPACK_PACKAGE_CONTACT "Corvantis developers <support@corvantis.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${PROJECT_DESCRIPTION}\n Keep a list of website addresses, type a number N and Corvantis opens N of\n them, picked at random, in the default browser. The list can be edited,\n imported from text files, exported as a text table and filled from a\n default list.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION web)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, fonts-liberation")
-set(CPACK_STRIP_FILES ON)
-include(CPack)
