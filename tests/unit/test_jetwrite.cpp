@@ -2,7 +2,9 @@
 // version, the table, its columns, every value (NULLs included), and the row count.
 
 #include "JetFixtures.h"
+#include "TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -155,6 +157,21 @@ private slots:
         QVERIFY(wrongWidth.errors.contains("line 1"));
         QCOMPARE(writeWith({}, {QStringLiteral("--column"), QStringLiteral("url:date")}).exitCode,
                  2);
+
+        // A database already at the output stays as it was.
+        QTemporaryDir folder;
+        const QString input = folder.filePath(QStringLiteral("rows.txt"));
+        const QString output = folder.filePath(QStringLiteral("websites.mdb"));
+        writeFixture(input, "a\tb\n");
+        writeFixture(output, "the shipped list");
+        QProcess writer;
+        writer.start(jetfixtures::jetwriteProgram(), {input, output});
+        QVERIFY(writer.waitForFinished(60'000));
+        QCOMPARE(writer.exitCode(), 1);
+        QFile kept(output);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("the shipped list"));
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 2); // nothing left beside
     }
 
     void shippedDefaultListHoldsTheAssetsAddresses() {

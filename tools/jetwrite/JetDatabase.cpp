@@ -5,6 +5,7 @@
 #include "JetText.h"
 #include "JetUsageMap.h"
 
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -150,12 +151,20 @@ std::vector<std::uint8_t> writeDatabase(const Table& table) {
 
 void writeDatabaseFile(const Table& table, const std::string& path) {
     const std::vector<std::uint8_t> bytes = writeDatabase(table);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    // Written beside the target and renamed over it only when complete, so that a failure
+    // never leaves a half database where a good one was (the shipped list, say).
+    const std::string partial = path + ".jetwrite-partial";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out)
+    std::error_code renamed;
+    if (out)
+        std::filesystem::rename(partial, path, renamed);
+    if (!out || renamed) {
+        std::filesystem::remove(partial, renamed);
         throw std::runtime_error("cannot write " + path);
+    }
 }
 
 } // namespace jet

@@ -8,7 +8,6 @@
 #include "JetDatabase.h"
 #include "RowsText.h"
 
-#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <iostream>
@@ -80,8 +79,8 @@ int main(int argc, char** argv) {
         table.rows = jet::parseRows(readFile(paths[0]), table.columns.size());
         jet::writeDatabaseFile(table, paths[1]);
     } catch (const std::exception& error) {
+        // The output file, if there was one, is left as it was.
         std::cerr << "jetwrite: " << paths[0] << ": " << error.what() << '\n';
-        std::remove(paths[1].c_str());
         return writeError;
     }
     return 0;
