@@ -1,6 +1,7 @@
 // Loads a default list of 100,000 records into the window ("Load Default List" through the real
 // reader program) and compares it with mdbtools' own export of the same file to /dev/null.
 #include "../tests/support/WindowUnderTest.h"
+#include "ui/WebsiteListView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <functional>

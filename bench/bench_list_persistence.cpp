@@ -2,9 +2,9 @@
 // close; compares each with copying the same stored file by `cat` and `cp`.
 #include "BenchSupport.h"
 #include "WindowUnderTest.h"
+#include "ui/WebsiteListView.h"
 
 #include <QApplication>
-#include <QTreeView>
 
 namespace {
 

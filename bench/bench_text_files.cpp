@@ -7,13 +7,13 @@
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
 #include "ui/Form1.h"
+#include "ui/WebsiteListView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <cstdio>
 #include <functional>
 #include <sys/resource.h>
