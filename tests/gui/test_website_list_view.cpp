@@ -90,6 +90,19 @@ private slots:
         QVERIFY(
             view->viewport()->rect().contains(view->visualRect(form.websiteList().index(99, 0))));
     }
+
+    void aVeryLongEntryIsShownCut() {
+        WindowUnderTest fixture;
+        Form1& form = fixture.load();
+        const QString longEntry = QStringLiteral("http://") + QString(20'000'000, u'x');
+        form.websiteList().append(longEntry);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form)); // painted without laying out 20 MB
+        QAccessibleInterface* cell =
+            QAccessible::queryAccessibleInterface(form.ListView1)->tableInterface()->cellAt(0, 0);
+        QCOMPARE(cell->text(QAccessible::Name).size(), WebsiteList::shownLength + 1);
+        QCOMPARE(form.websiteList().text(0), longEntry);
+    }
 };
 
 QTEST_MAIN(TestWebsiteListView)

@@ -82,6 +82,26 @@ private slots:
         QCOMPARE(list.rowCount(), 4);
     }
 
+    void viewsGetALongEntryCutAndTheCommandsTheWholeText() {
+        WebsiteList list;
+        list.addColumn(" Websites");
+        const qsizetype cut = WebsiteList::shownLength;
+        const QString fits(cut, u'a');
+        const QString pairAtTheCut = QString(cut - 1, u'b') + QStringLiteral("\U0001F600c");
+        const QString huge = QString(5'000'000, u'\u00e9'); // two bytes each in UTF-8
+        appendAll(list, {fits, pairAtTheCut, huge});
+        const auto shown = [&](int row, int role) { return list.index(row, 0).data(role); };
+
+        QCOMPARE(shown(0, Qt::DisplayRole).toString(), fits);
+        QCOMPARE(shown(1, Qt::DisplayRole).toString(), QString(cut - 1, u'b') + u'\u2026');
+        QCOMPARE(shown(2, Qt::DisplayRole).toString(), QString(cut, u'\u00e9') + u'\u2026');
+        QCOMPARE(shown(2, Qt::AccessibleTextRole), shown(2, Qt::DisplayRole));
+        QCOMPARE(list.text(2), huge);
+        QCOMPARE(list.cellText(2, 0), huge);
+        QCOMPARE(StoredWebsites::join(list),
+                 QStringList({fits, pairAtTheCut, huge}).join(';').toUtf8());
+    }
+
     void modelBehavesForViews() {
         WebsiteList list;
         QAbstractItemModelTester tester(&list,
