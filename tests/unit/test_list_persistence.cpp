@@ -65,6 +65,24 @@ private slots:
                                                  QStringLiteral("\U0001F600").toUtf8());
     }
 
+    void theJoinedFormIsWrittenInPieces() {
+        WebsiteList list;
+        QStringList texts;
+        for (int i = 0; i < 3000; ++i) // several chunks of many entries
+            texts.append(QString(500, QChar(u'a' + i % 26)));
+        texts +=
+            {QString((1 << 20) - 1, u'y'), QString(1 << 20, u'z'), "", "end"}; // around a chunk
+        appendAll(list, texts);
+        QByteArray pieces;
+        int calls = 0;
+        StoredWebsites::write(list, [&](QByteArrayView piece) {
+            pieces += piece;
+            ++calls;
+        });
+        QCOMPARE(pieces, texts.join(';').toUtf8());
+        QVERIFY(calls > 2 && calls < 10);
+    }
+
     void appendsAfterARestoreGoToTheirOwnStorage() {
         WebsiteList list;
         list.appendSplitUtf8("a;b", ';');
