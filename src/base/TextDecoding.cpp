@@ -1,25 +1,10 @@
 #include "base/TextDecoding.h"
 
+#include "base/ByteScan.h"
+
 #include <QStringDecoder>
-#include <cstdint>
-#include <cstring>
 
 namespace {
-
-// Where the first byte that is not ASCII is, or the end: 32 bytes at a time while all are.
-qsizetype asciiPrefixLength(QByteArrayView bytes) {
-    constexpr qsizetype stride = 32;
-    qsizetype at = 0;
-    for (; at + stride <= bytes.size(); at += stride) {
-        std::uint64_t words[stride / 8];
-        std::memcpy(words, bytes.data() + at, stride);
-        if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080U) != 0)
-            break;
-    }
-    while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) < 0x80)
-        ++at;
-    return at;
-}
 
 // The length of the well-formed sequence that starts at `at`, or 0 when it is not one.
 qsizetype utf8SequenceLength(const unsigned char* s, qsizetype left) {
@@ -47,14 +32,14 @@ qsizetype utf8SequenceLength(const unsigned char* s, qsizetype left) {
 } // namespace
 
 bool isAscii(QByteArrayView bytes) {
-    return asciiPrefixLength(bytes) == bytes.size();
+    return ByteScan::asciiPrefixLength(bytes) == bytes.size();
 }
 
 bool isValidUtf8(QByteArrayView bytes) {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     qsizetype at = 0;
     while (at < bytes.size()) {
-        at += asciiPrefixLength(bytes.sliced(at));
+        at += ByteScan::asciiPrefixLength(bytes.sliced(at));
         if (at == bytes.size())
             break;
         const qsizetype length = utf8SequenceLength(s + at, bytes.size() - at);

@@ -1,11 +1,11 @@
 #include "list/WebsiteList.h"
 
+#include "base/ByteScan.h"
 #include "base/Failure.h"
 #include "base/TextDecoding.h"
 
 #include <QStringEncoder>
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -122,24 +122,21 @@ void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
     // that the list is never left with entries whose text is missing.
     blocks_.reserve(blocks_.size() + 1);
     const auto block = static_cast<std::uint32_t>(blocks_.size());
-    const char* const begin = utf8Text.constData();
-    const char* const end = begin + utf8Text.size();
     const size_t firstNew = entries_.size();
+    const auto addPiece = [&](qsizetype start, qsizetype pieceEnd) {
+        if (pieceEnd == start)
+            return;
+        checkEntryLength(pieceEnd - start);
+        entries_.push_back({start, static_cast<std::uint32_t>(pieceEnd - start), block, false});
+    };
     try {
         reserveForSplit(utf8Text, separator);
-        for (const char* piece = begin;;) {
-            const auto* found = static_cast<const char*>(
-                std::memchr(piece, separator, static_cast<size_t>(end - piece)));
-            const char* const pieceEnd = found != nullptr ? found : end;
-            if (pieceEnd != piece) {
-                checkEntryLength(pieceEnd - piece);
-                entries_.push_back(
-                    {piece - begin, static_cast<std::uint32_t>(pieceEnd - piece), block, false});
-            }
-            if (found == nullptr)
-                break;
-            piece = found + 1;
-        }
+        qsizetype start = 0;
+        ByteScan::forEachByte(utf8Text, separator, [&](qsizetype found) {
+            addPiece(start, found);
+            start = found + 1;
+        });
+        addPiece(start, utf8Text.size());
     } catch (...) {
         entries_.resize(firstNew);
         throw;
