@@ -119,4 +119,24 @@ inline void info(const char* name, double value, const char* unit) {
     std::fflush(stdout);
 }
 
+// A piece of work against its reference: both timings as information, then the wall-clock and
+// the processor-time ratio as figures with the same target.
+struct RatioNames {
+    const char* work;
+    const char* reference;
+    const char* ratio;
+    const char* cpuRatio;
+};
+
+inline void reportRatios(const RatioNames& names, const Timing& work, const Timing& reference,
+                         const char* unit, double goal) {
+    const auto cpuName = [](const char* name) { return QByteArray(name) + "_cpu"; };
+    info(names.work, work.wall, "s");
+    info(cpuName(names.work).constData(), work.cpu, "s");
+    info(names.reference, reference.wall, "s");
+    info(cpuName(names.reference).constData(), reference.cpu, "s");
+    report(names.ratio, work.wall / reference.wall, unit, "<=", goal);
+    report(names.cpuRatio, work.cpu / reference.cpu, unit, "<=", goal);
+}
+
 } // namespace bench
