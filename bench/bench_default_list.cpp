@@ -1,35 +1,21 @@
 // Loads a default list of 100,000 records into the window ("Load Default List" through the real
 // reader program) and compares it with mdbtools' own export of the same file to /dev/null.
-#include "../tests/support/WindowUnderTest.h"
+#include "BenchSupport.h"
+#include "WindowUnderTest.h"
+#include "ui/WebsiteListView.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeView>
-#include <algorithm>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
 constexpr int records = 100'000;
 constexpr int runs = 3;
-
-// The fastest of `runs` timings of work, in seconds.
-double bestSeconds(const std::function<void()>& work) {
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    }
-    return best;
-}
 
 // Writes the database with the build tree's jetwrite; false when that fails.
 bool writeDatabase(const QString& buildTree, const QString& path) {
@@ -63,7 +49,7 @@ int main(int argc, char* argv[]) {
     Form1& window = fixture.load();
     window.show();
 
-    const double load = bestSeconds([&] {
+    const double load = bench::bestSeconds(runs, [&] {
         window.websiteList().clear();
         window.PushButton4->click();
         window.ListView1->scrollToBottom();
@@ -74,12 +60,8 @@ int main(int argc, char* argv[]) {
                      records);
         return 1;
     }
-    const double reference = bestSeconds([&] {
-        QProcess::execute(
-            QStringLiteral("/bin/sh"),
-            {QStringLiteral("-c"),
-             QStringLiteral("mdb-export '%1' tblWebsites > /dev/null").arg(database)});
-    });
+    const double reference = bench::commandSeconds(
+        QStringLiteral("mdb-export '%1' tblWebsites > /dev/null").arg(database), runs);
 
     std::printf("     default_list_100k %.4g s\n", load);
     std::printf("     mdb_export_reference %.4g s\n", reference);

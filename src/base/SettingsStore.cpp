@@ -68,12 +68,21 @@ void SettingsStore::write(const QString& application, const QString& section, co
 
 void SettingsStore::writeUtf8(const QString& application, const QString& section,
                               const QString& key, const QByteArray& bytes) {
+    writeUtf8(application, section, key, [&bytes](AtomicFileWriter& file) { file.write(bytes); });
+}
+
+void SettingsStore::writeUtf8(const QString& application, const QString& section,
+                              const QString& key,
+                              const std::function<void(AtomicFileWriter&)>& writeValue) {
     const QString path = pathOf(application, section, key);
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         throw Failure(QStringLiteral("Cannot write setting \"%1\": cannot create the folder %2")
                           .arg(key, folder));
-    AtomicFileWriter::writeWhole(path, bytes);
+    AtomicFileWriter file(path);
+    file.open();
+    writeValue(file);
+    file.commit();
 }
 
 bool SettingsStore::keepBackup(const QString& application, const QString& section,

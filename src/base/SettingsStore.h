@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The per-user store of named string values. Each key is one file,
@@ -10,6 +11,8 @@
 // Nothing is cached: every read and write goes to the file at once. Only regular files are
 // read (a FIFO or a device at a key is reported and left alone), and every write goes through
 // AtomicFileWriter: a failed write leaves the old value as it was.
+class AtomicFileWriter;
+
 class SettingsStore {
 public:
     // The largest value read back by default; a bigger file is reported, not loaded.
@@ -38,6 +41,11 @@ public:
     // The same, for a value already encoded as UTF-8.
     void writeUtf8(const QString& application, const QString& section, const QString& key,
                    const QByteArray& bytes);
+
+    // The same, for a value written in pieces: writeValue writes the UTF-8 bytes through the
+    // writer it is given, so that a large value needs no second copy in memory.
+    void writeUtf8(const QString& application, const QString& section, const QString& key,
+                   const std::function<void(AtomicFileWriter&)>& writeValue);
 
     // Copies the stored value to "<key>.bak" beside it, so that a value that could not be read
     // is kept whatever happens to it later. An older copy is replaced only by a complete new

@@ -1,21 +1,8 @@
 #include "base/TextDecoding.h"
 
-#include <QStringDecoder>
-#include <cstdint>
-#include <cstring>
+#include "base/ByteScan.h"
 
-bool isAscii(QByteArrayView bytes) {
-    std::uint64_t highBits = 0;
-    qsizetype at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, sizeof word);
-        highBits |= word;
-    }
-    for (; at < bytes.size(); ++at)
-        highBits |= static_cast<unsigned char>(bytes[at]);
-    return (highBits & 0x8080808080808080U) == 0;
-}
+#include <QStringDecoder>
 
 namespace {
 
@@ -44,14 +31,17 @@ qsizetype utf8SequenceLength(const unsigned char* s, qsizetype left) {
 
 } // namespace
 
+bool isAscii(QByteArrayView bytes) {
+    return ByteScan::asciiPrefixLength(bytes) == bytes.size();
+}
+
 bool isValidUtf8(QByteArrayView bytes) {
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     qsizetype at = 0;
     while (at < bytes.size()) {
-        if (at + 8 <= bytes.size() && isAscii(bytes.sliced(at, 8))) {
-            at += 8;
-            continue;
-        }
+        at += ByteScan::asciiPrefixLength(bytes.sliced(at));
+        if (at == bytes.size())
+            break;
         const qsizetype length = utf8SequenceLength(s + at, bytes.size() - at);
         if (length == 0)
             return false;

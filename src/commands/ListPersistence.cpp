@@ -1,5 +1,6 @@
 #include "commands/ListPersistence.h"
 
+#include "base/AtomicFileWriter.h"
 #include "base/ErrorTrap.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
@@ -77,17 +78,22 @@ bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& t
 
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
                      ErrorTrap& trap, bool storedListNotRestored) {
-    QByteArray joined;
-    // A list that could not be put together is not written: an empty value would replace the
-    // stored list.
-    if (trap.run(joinList, [&] { joined = StoredWebsites::join(list); })) {
-        if (storedListNotRestored)
+    if (storedListNotRestored) {
+        QByteArray joined;
+        // A list that could not be put together is not written: an empty value would replace
+        // the stored list.
+        if (trap.run(joinList, [&] { joined = StoredWebsites::join(list); }))
             keepStoredListAndSaveBeside(joined, settings, trap);
-        else
-            trap.run(writeStoredList, [&] {
-                settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
-                                   SettingsKeys::websites, joined);
-            });
+    } else {
+        // Joined as it is written: a large list needs no second copy in memory. A failed write
+        // leaves the stored list as it was.
+        trap.run(writeStoredList, [&] {
+            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
+                               SettingsKeys::websites, [&list](AtomicFileWriter& file) {
+                                   StoredWebsites::write(
+                                       list, [&file](QByteArrayView piece) { file.write(piece); });
+                               });
+        });
     }
     trap.run(yieldAfterSave, [&] { view.yield(); });
 }

@@ -3,20 +3,44 @@
 #include "base/TextDecoding.h"
 #include "list/WebsiteList.h"
 
+#include <algorithm>
 #include <utility>
 
 QByteArray StoredWebsites::join(const WebsiteList& list) {
-    qsizetype length = 0;
+    qsizetype length = std::max(list.count() - 1, 0);
     for (int row = 0; row < list.count(); ++row)
-        length += list.utf8(row).size() + 1;
+        length += list.utf8(row).size();
     QByteArray joined;
     joined.reserve(length);
-    for (int row = 0; row < list.count(); ++row) {
-        if (row > 0)
-            joined += separator;
-        joined += list.utf8(row);
-    }
+    write(list, [&joined](QByteArrayView piece) { joined += piece; });
     return joined;
+}
+
+void StoredWebsites::write(const WebsiteList& list,
+                           const std::function<void(QByteArrayView)>& writePiece) {
+    // Entries are gathered into chunks of this size, so that a million of them take a few dozen
+    // writes; an entry longer than a chunk goes as it is.
+    constexpr qsizetype chunkBytes = qsizetype(1) << 20;
+    QByteArray chunk;
+    chunk.reserve(chunkBytes);
+    const auto writeChunk = [&] {
+        writePiece(chunk);
+        chunk.truncate(0); // keeps the capacity
+    };
+    for (int row = 0; row < list.count(); ++row) {
+        const QByteArrayView text = list.utf8(row);
+        if (chunk.size() + 1 + text.size() > chunkBytes)
+            writeChunk();
+        if (row > 0)
+            chunk += separator;
+        if (text.size() < chunkBytes) {
+            chunk += text;
+        } else {
+            writeChunk();
+            writePiece(text);
+        }
+    }
+    writeChunk();
 }
 
 void StoredWebsites::appendTo(WebsiteList& list, QByteArray stored) {

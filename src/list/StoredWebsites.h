@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <functional>
 
 class WebsiteList;
 
@@ -11,6 +13,10 @@ namespace StoredWebsites {
 inline constexpr char separator = ';';
 
 QByteArray join(const WebsiteList& list);
+
+// Hands the joined form to writePiece in pieces, a chunk of many entries or one long entry at
+// a time, so that no copy of the whole list is made. What writePiece throws goes on.
+void write(const WebsiteList& list, const std::function<void(QByteArrayView)>& writePiece);
 
 // Appends every non-empty piece of the stored value. An entry that is not valid UTF-8 is read
 // byte for byte as Latin-1, and only that entry. The value itself becomes the entries'

@@ -1,5 +1,7 @@
 #include "list/WebsiteList.h"
 
+#include "base/ByteScan.h"
+#include "base/Failure.h"
 #include "base/TextDecoding.h"
 
 #include <QStringEncoder>
@@ -10,6 +12,12 @@ namespace {
 
 // New texts are copied into blocks of this many bytes; a longer text gets its own block.
 constexpr qsizetype blockBytes = qsizetype(4) << 20;
+
+void checkEntryLength(qsizetype bytes) {
+    if (bytes > WebsiteList::longestEntryBytes)
+        throw Failure(
+            QStringLiteral("An entry of %1 bytes is longer than the list can hold").arg(bytes));
+}
 
 } // namespace
 
@@ -22,6 +30,21 @@ QByteArrayView WebsiteList::utf8(int row) const {
     return QByteArrayView(blocks_[entry.block]).sliced(entry.start, entry.length);
 }
 
+QString WebsiteList::shownText(int row) const {
+    const QByteArrayView bytes = utf8(row);
+    // A UTF-16 code unit takes at most 3 bytes, so these bytes hold shownLength + 1 whole units
+    // when the text goes on past them; only they are decoded.
+    const qsizetype enough = (shownLength + 2) * 3;
+    QString text = fromUtf8KeepingByteOrderMark(bytes.first(std::min(bytes.size(), enough)));
+    if (text.size() <= shownLength)
+        return text;
+    text.truncate(shownLength);
+    if (text.back().isHighSurrogate())
+        text.chop(1); // not half a character
+    text += QChar(0x2026);
+    return text;
+}
+
 void WebsiteList::setChecked(int row, bool checked) {
     entries_.at(static_cast<size_t>(row)).checked = checked;
     const QModelIndex cell = index(row, 0);
@@ -30,18 +53,20 @@ void WebsiteList::setChecked(int row, bool checked) {
 
 QByteArray& WebsiteList::blockWithRoomFor(qsizetype bytes) {
     const bool fits =
-        !blocks_.empty() && blocks_.back().capacity() - blocks_.back().size() >= bytes;
+        openBlock_ && blocks_[*openBlock_].capacity() - blocks_[*openBlock_].size() >= bytes;
     if (!fits) {
         blocks_.emplace_back();
         blocks_.back().reserve(std::max(blockBytes, bytes));
+        openBlock_ = blocks_.size() - 1;
     }
-    return blocks_.back();
+    return blocks_[*openBlock_];
 }
 
 void WebsiteList::storeUtf8(QByteArrayView utf8) {
+    checkEntryLength(utf8.size());
     QByteArray& block = blockWithRoomFor(utf8.size());
-    entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
-                        static_cast<std::uint32_t>(utf8.size()), block.size(), false});
+    entries_.push_back({block.size(), static_cast<std::uint32_t>(utf8.size()),
+                        static_cast<std::uint32_t>(*openBlock_), false});
     block.append(utf8);
 }
 
@@ -54,8 +79,12 @@ void WebsiteList::store(QStringView text) {
     QStringEncoder encoder(QStringConverter::Utf8);
     char* end = encoder.appendToBuffer(block.data() + start, text);
     block.truncate(end - block.constData());
-    entries_.push_back({static_cast<std::uint32_t>(blocks_.size() - 1),
-                        static_cast<std::uint32_t>(block.size() - start), start, false});
+    const qsizetype length = block.size() - start;
+    if (length > longestEntryBytes)
+        block.truncate(start); // not kept: the check throws
+    checkEntryLength(length);
+    entries_.push_back({start, static_cast<std::uint32_t>(length),
+                        static_cast<std::uint32_t>(*openBlock_), false});
 }
 
 void WebsiteList::announceStored() {
@@ -71,25 +100,48 @@ void WebsiteList::append(QStringView text) {
     bulk.add(text);
 }
 
+// Room for as many entries as the first bytes of the text suggest, and a tenth more: counting
+// every separator first would cost as much as the split, and growing the vector as it fills
+// copies and touches twice the memory. A text whose later entries are shorter only makes the
+// vector grow once more.
+void WebsiteList::reserveForSplit(QByteArrayView utf8Text, char separator) {
+    constexpr qsizetype sampleBytes = qsizetype(1) << 20;
+    if (utf8Text.isEmpty())
+        return;
+    const QByteArrayView sample = utf8Text.first(std::min(utf8Text.size(), sampleBytes));
+    const auto separators =
+        static_cast<double>(std::count(sample.begin(), sample.end(), separator));
+    const double expected = (separators + 1) * static_cast<double>(utf8Text.size()) /
+                            static_cast<double>(sample.size()) * 1.1;
+    entries_.reserve(entries_.size() + static_cast<size_t>(expected));
+}
+
 void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
-    // Everything that allocates comes first: running out of memory then leaves the list as it
-    // was, never with entries whose text is missing.
-    utf8Text.squeeze(); // the text becomes a block of its own; a later append must not grow it
-    const QByteArrayView all(utf8Text);
-    entries_.reserve(entries_.size() + static_cast<size_t>(all.count(separator)) + 1);
+    // The text becomes a block of its own (appends never write into it). Its place is reserved
+    // first and the entries are taken back on any failure (no memory, an entry too long), so
+    // that the list is never left with entries whose text is missing.
     blocks_.reserve(blocks_.size() + 1);
     const auto block = static_cast<std::uint32_t>(blocks_.size());
-    const qsizetype firstNew = count();
-    qsizetype start = 0;
-    while (start <= all.size()) {
-        qsizetype end = all.indexOf(separator, start);
-        if (end < 0)
-            end = all.size();
-        if (end > start)
-            entries_.push_back({block, static_cast<std::uint32_t>(end - start), start, false});
-        start = end + 1;
+    const size_t firstNew = entries_.size();
+    const auto addPiece = [&](qsizetype start, qsizetype pieceEnd) {
+        if (pieceEnd == start)
+            return;
+        checkEntryLength(pieceEnd - start);
+        entries_.push_back({start, static_cast<std::uint32_t>(pieceEnd - start), block, false});
+    };
+    try {
+        reserveForSplit(utf8Text, separator);
+        qsizetype start = 0;
+        ByteScan::forEachByte(utf8Text, separator, [&](qsizetype found) {
+            addPiece(start, found);
+            start = found + 1;
+        });
+        addPiece(start, utf8Text.size());
+    } catch (...) {
+        entries_.resize(firstNew);
+        throw;
     }
-    if (count() == firstNew)
+    if (entries_.size() == firstNew)
         return;
     blocks_.push_back(std::move(utf8Text));
     announceStored();
@@ -111,6 +163,7 @@ void WebsiteList::clear() {
     entries_.shrink_to_fit();
     blocks_.clear();
     blocks_.shrink_to_fit();
+    openBlock_.reset();
     announced_ = 0;
     endResetModel();
 }
@@ -141,7 +194,9 @@ int WebsiteList::columnCount(const QModelIndex& parent) const {
 QVariant WebsiteList::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::AccessibleTextRole)
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return index.column() == 0 ? shownText(index.row()) : QString();
+    if (role == Qt::EditRole)
         return cellText(index.row(), index.column());
     if (role == Qt::CheckStateRole && index.column() == 0)
         return isChecked(index.row()) ? Qt::Checked : Qt::Unchecked;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <vector>
 
 // The website entries that ListView1 shows: one address text and a check mark each, in the
@@ -17,18 +19,29 @@
 // file they came from, and a restored list keeps the stored bytes themselves as its block.
 // Texts are decoded only when asked for (a shown row, a pick, an export line). Removing an
 // entry leaves its bytes unused in their block until the list is cleared.
+//
+// Views get an entry's text cut to shownLength characters: laying out a text of hundreds of
+// megabytes takes Qt minutes and then crashes it. The commands read the whole text.
 class WebsiteList : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    // The longest text a view gets of an entry, in UTF-16 code units; a longer one ends in "…".
+    static constexpr qsizetype shownLength = 4096;
+    // The longest entry the list holds, in UTF-8 bytes.
+    static constexpr qsizetype longestEntryBytes = std::numeric_limits<std::uint32_t>::max();
+
     using QAbstractTableModel::QAbstractTableModel;
 
     int count() const { return static_cast<int>(entries_.size()); }
     QString text(int row) const;
     QByteArrayView utf8(int row) const;
+    // The text as views show it: cut to shownLength.
+    QString shownText(int row) const;
     bool isChecked(int row) const { return entryAt(row).checked; }
     void setChecked(int row, bool checked);
 
+    // The appends throw Failure for a text longer than longestEntryBytes.
     void append(QStringView text);
     void append(const QString& text) { append(QStringView(text)); }
     // Appends every non-empty piece between separators of valid UTF-8 text, keeping the text
@@ -70,11 +83,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // 16 bytes: a million entries take 16 MB beside their texts.
     struct Entry {
-        std::uint32_t block;
-        std::uint32_t length;
         qsizetype start;
-        bool checked;
+        std::uint32_t length;
+        std::uint32_t block : 31;
+        std::uint32_t checked : 1;
     };
 
     const Entry& entryAt(int row) const { return entries_.at(static_cast<size_t>(row)); }
@@ -83,10 +97,14 @@ private:
     void storeUtf8(QByteArrayView utf8);
     // The block being filled, with room for `bytes` more.
     QByteArray& blockWithRoomFor(qsizetype bytes);
+    void reserveForSplit(QByteArrayView utf8Text, char separator);
     // Tells the views about the entries stored since the last announcement.
     void announceStored();
 
     std::vector<QByteArray> blocks_;
+    // The block that new texts are copied into; a stored value taken over as a block is never
+    // written to.
+    std::optional<size_t> openBlock_;
     std::vector<Entry> entries_;
     int announced_ = 0; // entries the views have been told about
     QStringList captions_;

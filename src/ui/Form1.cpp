@@ -18,6 +18,7 @@
 #include "ui/ProgressBar.h"
 #include "ui/SkinFramework.h"
 #include "ui/Twips.h"
+#include "ui/WebsiteListView.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -27,7 +28,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTreeView>
 #include <utility>
 
 namespace {
@@ -46,7 +46,7 @@ enum LoadStatement : int {
 } // namespace
 
 Form1::Form1(Platform platform, WebsiteList& websites, QWidget* parent)
-    : QWidget(parent), ListView1(new QTreeView(this)), Frame2(new QGroupBox(this)),
+    : QWidget(parent), ListView1(new WebsiteListView(this)), Frame2(new QGroupBox(this)),
       Text1(new QLineEdit(Frame2)), ProgressBar1(new ProgressBar(this)),
       PushButton1(new QPushButton(this)), PushButton4(new QPushButton(this)),
       PushButton6(new QPushButton(this)), PushButton9(new QPushButton(this)),
@@ -68,7 +68,7 @@ void Form1::connectHandlers() {
     connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
     connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
     connect(Text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
-    connect(ListView1, &QTreeView::doubleClicked, this, &Form1::ListView1_DblClick);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, &Form1::ListView1_DblClick);
     new CheckBoxDoubleClickFilter(ListView1); // a double-click on a check box only ticks it
     ListView1->installEventFilter(this);
 

@@ -10,10 +10,10 @@
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
 class ProgressBar;
 class SkinFramework;
 class WebsiteList;
+class WebsiteListView;
 
 // The program's one window: the website list, the seven command buttons, the count box in its
 // frame and the progress bar. Each handler arms its error trap and hands the work to the
@@ -34,7 +34,7 @@ public:
     void centreOnScreen();
 
     // The controls, named as the program's handlers and tests speak of them. Owned by the window.
-    QTreeView* const ListView1;
+    WebsiteListView* const ListView1;
     QGroupBox* const Frame2;
     QLineEdit* const Text1;
     ProgressBar* const ProgressBar1;

@@ -4,12 +4,12 @@
 #include "ui/ProgressBar.h"
 #include "ui/SkinFramework.h"
 #include "ui/Twips.h"
+#include "ui/WebsiteListView.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <utility>
 
 namespace {
@@ -47,13 +47,9 @@ void Form1::createControls() {
 
     ListView1->setGeometry(twipsRect(120, 120, 7800, 2535));
     ListView1->setFont(arialBold(9));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setAllColumnsShowFocus(true);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsMovable(false);
     ListView1->setAccessibleName(QStringLiteral("Websites"));

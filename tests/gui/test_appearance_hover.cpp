@@ -2,12 +2,12 @@
 // of it, and the busy state that no move may change.
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
+#include "ui/WebsiteListView.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QtTest>
 
 class TestAppearanceHover : public QObject {

@@ -1,12 +1,12 @@
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
+#include "ui/WebsiteListView.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 
 class Form1LayoutTest : public QObject {
     Q_OBJECT

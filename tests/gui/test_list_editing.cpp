@@ -1,10 +1,10 @@
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
+#include "ui/WebsiteListView.h"
 
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -39,7 +39,7 @@ public:
         return {cell.left() + cell.width() / 2, cell.center().y()};
     }
     QPoint checkBoxOf(int row) {
-        QTreeView* view = window().ListView1;
+        QAbstractItemView* view = window().ListView1;
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.rect = view->visualRect(window().websiteList().index(row, 0));

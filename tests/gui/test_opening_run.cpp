@@ -1,11 +1,11 @@
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
+#include "ui/WebsiteListView.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {

@@ -65,6 +65,24 @@ private slots:
                                                  QStringLiteral("\U0001F600").toUtf8());
     }
 
+    void theJoinedFormIsWrittenInPieces() {
+        WebsiteList list;
+        QStringList texts;
+        for (int i = 0; i < 3000; ++i) // several chunks of many entries
+            texts.append(QString(500, QChar(u'a' + i % 26)));
+        texts +=
+            {QString((1 << 20) - 1, u'y'), QString(1 << 20, u'z'), "", "end"}; // around a chunk
+        appendAll(list, texts);
+        QByteArray pieces;
+        int calls = 0;
+        StoredWebsites::write(list, [&](QByteArrayView piece) {
+            pieces += piece;
+            ++calls;
+        });
+        QCOMPARE(pieces, texts.join(';').toUtf8());
+        QVERIFY(calls > 2 && calls < 10);
+    }
+
     void appendsAfterARestoreGoToTheirOwnStorage() {
         WebsiteList list;
         list.appendSplitUtf8("a;b", ';');
@@ -80,6 +98,26 @@ private slots:
         list.removeAt(1);
         QCOMPARE(entriesOf(list), QStringList({"a", "c", longText, "d"}));
         QCOMPARE(list.rowCount(), 4);
+    }
+
+    void viewsGetALongEntryCutAndTheCommandsTheWholeText() {
+        WebsiteList list;
+        list.addColumn(" Websites");
+        const qsizetype cut = WebsiteList::shownLength;
+        const QString fits(cut, u'a');
+        const QString pairAtTheCut = QString(cut - 1, u'b') + QStringLiteral("\U0001F600c");
+        const QString huge = QString(5'000'000, u'\u00e9'); // two bytes each in UTF-8
+        appendAll(list, {fits, pairAtTheCut, huge});
+        const auto shown = [&](int row, int role) { return list.index(row, 0).data(role); };
+
+        QCOMPARE(shown(0, Qt::DisplayRole).toString(), fits);
+        QCOMPARE(shown(1, Qt::DisplayRole).toString(), QString(cut - 1, u'b') + u'\u2026');
+        QCOMPARE(shown(2, Qt::DisplayRole).toString(), QString(cut, u'\u00e9') + u'\u2026');
+        QCOMPARE(shown(2, Qt::AccessibleTextRole), shown(2, Qt::DisplayRole));
+        QCOMPARE(list.text(2), huge);
+        QCOMPARE(list.cellText(2, 0), huge);
+        QCOMPARE(StoredWebsites::join(list),
+                 QStringList({fits, pairAtTheCut, huge}).join(';').toUtf8());
     }
 
     void modelBehavesForViews() {

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
 #include "base/SettingsStore.h"
 
@@ -78,6 +79,16 @@ private slots:
         QTemporaryDir root;
         SettingsStore store(root.path());
         store.write(app, section, "Websites", "old");
+        // A value written in pieces that fails after its first piece: the old value stays,
+        // and no part of the new one is left in the folder.
+        QVERIFY_THROWS_EXCEPTION(
+            Failure, store.writeUtf8(app, section, "Websites", [](AtomicFileWriter& file) {
+                file.write("new, first piece");
+                throw Failure(QStringLiteral("the second piece failed"));
+            }));
+        QCOMPARE(fileBytes(store.pathOf(app, section, "Websites")), QByteArray("old"));
+        QCOMPARE(QDir(root.path() + "/Pellamark/Corvantis").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Websites"});
         // The section folder replaced by a regular file: nothing can be created under it,
         // not even by root.
         const QString sectionFolder = root.path() + "/Pellamark/Corvantis";

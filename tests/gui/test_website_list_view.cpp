@@ -1,0 +1,109 @@
+// The website list as people and screen readers meet it: a table of one column whose cells are
+// the entries, the header above them, rows one line high with and without the skin.
+#include "TestFiles.h"
+#include "WindowUnderTest.h"
+#include "ui/WebsiteListView.h"
+
+#include <QAccessible>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+QByteArray shippedSkin() {
+    QFile file(qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + QStringLiteral("/x/o.cjs"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestWebsiteListView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void screenReadersSeeATableOfNamedCheckableCells() {
+        WindowUnderTest fixture;
+        Form1& form = fixture.load();
+        appendAll(form.websiteList(), {"http://a", "http://b"});
+        form.websiteList().setChecked(1, true);
+
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(form.ListView1);
+        QCOMPARE(list->role(), QAccessible::Table);
+        QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Websites"));
+        QAccessibleTableInterface* table = list->tableInterface();
+        QVERIFY(table != nullptr);
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->columnCount(), 1);
+        QCOMPARE(table->columnDescription(0), QStringLiteral(" Websites"));
+        for (int row = 0; row < 2; ++row) {
+            QAccessibleInterface* cell = table->cellAt(row, 0);
+            QCOMPARE(cell->role(), QAccessible::Cell);
+            QCOMPARE(cell->text(QAccessible::Name), form.websiteList().text(row));
+            QVERIFY(cell->state().checkable);
+            QCOMPARE(bool(cell->state().checked), row == 1);
+        }
+    }
+
+    void theHeaderNamesTheColumnAndRowsHaveNoNumbers() {
+        WindowUnderTest fixture;
+        Form1& form = fixture.load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QHeaderView* header = form.ListView1->header();
+        QVERIFY(header->isVisible());
+        QCOMPARE(header->model()->headerData(0, Qt::Horizontal).toString(),
+                 QStringLiteral(" Websites"));
+        QCOMPARE(header->defaultAlignment(), Qt::AlignLeft | Qt::AlignVCenter);
+        QVERIFY(!header->sectionsClickable());
+        QVERIFY(!form.ListView1->verticalHeader()->isVisible());
+        QVERIFY(!form.ListView1->showGrid());
+    }
+
+    void rowsAreOneLineHighAndWholeAtTheEnd_data() {
+        QTest::addColumn<bool>("skinned");
+        QTest::newRow("plain") << false;
+        QTest::newRow("skin") << true;
+    }
+    void rowsAreOneLineHighAndWholeAtTheEnd() {
+        QFETCH(bool, skinned);
+        WindowUnderTest fixture;
+        if (skinned) {
+            QVERIFY(!shippedSkin().isEmpty());
+            fixture.env.placeInProgramFolder("x/o.cjs", shippedSkin());
+        }
+        Form1& form = fixture.load();
+        QStringList entries;
+        for (int i = 0; i < 100; ++i)
+            entries.append(QStringLiteral("http://site%1.example").arg(i));
+        appendAll(form.websiteList(), entries);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        WebsiteListView* view = form.ListView1;
+        const QAbstractItemView* asItemView = view; // where the hint for a row is public
+        QCOMPARE(view->rowHeight(0), asItemView->sizeHintForRow(0));
+
+        view->scrollToBottom();
+        QCoreApplication::processEvents();
+        const int top = view->verticalScrollBar()->value();
+        QCOMPARE(view->visualRect(form.websiteList().index(top, 0)).top(), 0);
+        QVERIFY(
+            view->viewport()->rect().contains(view->visualRect(form.websiteList().index(99, 0))));
+    }
+
+    void aVeryLongEntryIsShownCut() {
+        WindowUnderTest fixture;
+        Form1& form = fixture.load();
+        const QString longEntry = QStringLiteral("http://") + QString(20'000'000, u'x');
+        form.websiteList().append(longEntry);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form)); // painted without laying out 20 MB
+        QAccessibleInterface* cell =
+            QAccessible::queryAccessibleInterface(form.ListView1)->tableInterface()->cellAt(0, 0);
+        QCOMPARE(cell->text(QAccessible::Name).size(), WebsiteList::shownLength + 1);
+        QCOMPARE(form.websiteList().text(0), longEntry);
+    }
+};
+
+QTEST_MAIN(TestWebsiteListView)
+#include "test_website_list_view.moc"
