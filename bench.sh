@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds in Release with the benchmarks and runs every benchmark program in bench/. Each prints lines of the form
+# Builds in Release with the benchmarks and runs every benchmark program in bench/. Each
+# prints lines of the form
 #   BENCH <name> <value> <unit> target <op> <goal>
 # All of them run; the script then lists the figures that missed their target and exits
 # non-zero when one did, or when a benchmark program failed.
