@@ -1,3 +1,4 @@
+#include "app/SingleInstance.h"
 #include "app/SystemClock.h"
 #include "app/TerminationSignals.h"
 #include "base/SettingsStore.h"
@@ -6,14 +7,25 @@
 #include "opener/XdgShell.h"
 #include "ui/Form1.h"
 #include "ui/QtDialogs.h"
+#include "ui/WindowActivation.h"
 
 #include <QApplication>
 #include <QSessionManager>
 
 int main(int argc, char* argv[]) {
+    // Qt takes the launcher's startup id out of the environment as it starts.
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(Form1::productName));
     QApplication::setDesktopFileName(QStringLiteral("corvantis"));
+
+    // Before anything is read or written: a second window would save its own list at close.
+    SingleInstance instance(SingleInstance::pathForThisSession());
+    if (instance.claim() == SingleInstance::Role::Second) {
+        if (!instance.askFirstToComeForward(activationIdOfThisStart(startupId)))
+            qWarning("Corvantis is running already, but does not answer.");
+        return 0;
+    }
 
     QtDialogs dialogs;
     XdgShell shell;
@@ -27,6 +39,9 @@ int main(int argc, char* argv[]) {
     WebsiteList websites;
     Form1 window(platform, websites);
     dialogs.setParentWindow(&window);
+    QObject::connect(
+        &instance, &SingleInstance::comeForwardRequested, &window,
+        [&window](const QByteArray& activationId) { bringWindowForward(window, activationId); });
     QObject::connect(&window, &Form1::unloaded, &app, [] { QCoreApplication::exit(0); });
 
     // Every way a person ends the program is a close request, which saves the list: the end

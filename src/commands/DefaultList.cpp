@@ -21,42 +21,54 @@ enum Statement : int {
     readUrl = 114,
 };
 
+using Step = DefaultListReader::Step;
+
+// The statement a read that ended at this step is reported at.
+int statementOf(Step step) {
+    switch (step) {
+    case Step::CannotOpen:
+        return openDatabase;
+    case Step::NoTable:
+        return openTable;
+    case Step::NoUrlField:
+        return readUrl;
+    default:
+        return readRecords;
+    }
+}
+
+// A NULL cannot be read as text. One report for all of them, when the read has ended: a
+// database full of NULLs must not bury the window under one box per record.
+void reportNullRecords(qsizetype count, ErrorTrap& trap) {
+    if (count == 0)
+        return;
+    QString description = QStringLiteral("Invalid use of Null");
+    if (count > 1)
+        description += QStringLiteral(" (%1 records without an address)").arg(count);
+    trap.report(description, readUrl);
+}
+
 void readIntoList(WebsiteList& list, const QString& programFolder, const QString& databasePath,
                   ErrorTrap& trap) {
     DefaultListReader reader(
         programFolder + QLatin1Char('/') + QLatin1String(mdbreader::programName), databasePath);
-    // The entries reach the views in one go whenever a report is about to show (so the list
-    // behind the report is up to date) and at the end.
-    WebsiteList::BulkAppend pending(list);
-    std::optional<QString> url;
-    while (true) {
-        switch (reader.next(url)) {
-        case DefaultListReader::Step::Record:
-            if (url) {
+    qsizetype nullRecords = 0;
+    Step step = Step::Record;
+    {
+        // The entries reach the views in one go, before any report shows, so the list behind
+        // the report is up to date.
+        WebsiteList::BulkAppend pending(list);
+        std::optional<QString> url;
+        while ((step = reader.next(url)) == Step::Record) {
+            if (url)
                 pending.add(Main::AddPrefixIfMissing(*url));
-            } else {
-                pending.flush();
-                trap.report(QStringLiteral("Invalid use of Null"), readUrl);
-            }
-            break;
-        case DefaultListReader::Step::End:
-            pending.flush();
-            return;
-        case DefaultListReader::Step::CannotOpen:
-            trap.report(reader.problem(), openDatabase);
-            return;
-        case DefaultListReader::Step::NoTable:
-            trap.report(reader.problem(), openTable);
-            return;
-        case DefaultListReader::Step::NoUrlField:
-            trap.report(reader.problem(), readUrl);
-            return;
-        case DefaultListReader::Step::Failed:
-            pending.flush();
-            trap.report(reader.problem(), readRecords);
-            return;
+            else
+                ++nullRecords;
         }
     }
+    reportNullRecords(nullRecords, trap);
+    if (step != Step::End)
+        trap.report(reader.problem(), statementOf(step));
 }
 
 } // namespace

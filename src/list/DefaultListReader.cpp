@@ -25,8 +25,9 @@ std::uint32_t frameLength(const char* bytes) {
 } // namespace
 
 DefaultListReader::DefaultListReader(const QString& readerProgram, const QString& databasePath,
-                                     std::chrono::milliseconds silenceLimit)
-    : silenceLimit_(silenceLimit) {
+                                     std::chrono::milliseconds silenceLimit,
+                                     DefaultListLimits limits)
+    : silenceLimit_(silenceLimit), limits_(limits) {
     process_.setStandardErrorFile(QProcess::nullDevice());
     process_.setStandardInputFile(QProcess::nullDevice());
     // libmdb takes its text encoding, search path and debug output from these; the frames must
@@ -58,6 +59,13 @@ DefaultListReader::Step DefaultListReader::next(std::optional<QString>& url) {
         case Parse::Garbage:
             return fail(Step::Failed, QStringLiteral("The database reader wrote output that "
                                                      "cannot be read"));
+        case Parse::TooLong:
+            return fail(Step::TooLong,
+                        QStringLiteral("The default list is too long: reading stopped after %1 "
+                                       "records (at most %2 records or %3 MB are read)")
+                            .arg(records_)
+                            .arg(limits_.records)
+                            .arg(limits_.bytes >> 20));
         case Parse::Incomplete:
             break;
         }
@@ -89,8 +97,10 @@ DefaultListReader::Parse DefaultListReader::parseFrame(std::optional<QString>& u
     const char* frame = buffer_.constData() + position_;
     switch (frame[0]) {
     case mdbreader::nullFrame:
+        if (!withinLimits(1))
+            return Parse::TooLong;
         url.reset();
-        ++position_;
+        takeRecord(1);
         return Parse::Null;
     case mdbreader::endFrame:
         ++position_;
@@ -103,10 +113,13 @@ DefaultListReader::Parse DefaultListReader::parseFrame(std::optional<QString>& u
         // No address is that long: a broken reader must not make the buffer grow without end.
         if (length > maxValueBytes)
             return Parse::Garbage;
+        // Checked before the value is waited for, so the buffer never holds more than the limit.
+        if (!withinLimits(header + length))
+            return Parse::TooLong;
         if (available - header < static_cast<qsizetype>(length))
             return Parse::Incomplete;
         url = decodeUtf8OrLatin1(QByteArrayView(frame + header, length));
-        position_ += header + length;
+        takeRecord(header + length);
         return Parse::Value;
     }
     default:
@@ -150,6 +163,16 @@ DefaultListReader::Step DefaultListReader::finishWithoutEndFrame() {
         break;
     }
     return fail(Step::Failed, QStringLiteral("The database reader stopped before the last record"));
+}
+
+bool DefaultListReader::withinLimits(qsizetype frameBytes) const {
+    return records_ < limits_.records && recordBytes_ + frameBytes <= limits_.bytes;
+}
+
+void DefaultListReader::takeRecord(qsizetype frameBytes) {
+    position_ += frameBytes;
+    ++records_;
+    recordBytes_ += frameBytes;
 }
 
 DefaultListReader::Step DefaultListReader::fail(Step step, const QString& problem) {

@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/AddPrefixIfMissing.h"
+#include "list/DefaultListReader.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -102,15 +103,27 @@ private slots:
         QVERIFY(test.env.dialogs.notices.empty());
     }
 
-    void nullIsReportedOnceAndTheNextRecordsStillCome() {
+    void nullsAreReportedOnceAndTheNextRecordsStillCome_data() {
+        QTest::addColumn<int>("nulls");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("one") << 1 << QStringLiteral("Invalid use of Null");
+        QTest::newRow("300") << 300
+                             << QStringLiteral(
+                                    "Invalid use of Null (300 records without an address)");
+    }
+    void nullsAreReportedOnceAndTheNextRecordsStillCome() {
+        QFETCH(int, nulls);
+        QFETCH(QString, description);
+        QStringList rows{QStringLiteral("http://before.example")};
+        for (int i = 0; i < nulls; ++i)
+            rows += {null, QStringLiteral("http://after%1.example").arg(i)};
         WindowUnderTest test;
-        Form1& window = windowWith(test, websites({QStringLiteral("http://before.example"), null,
-                                                   QStringLiteral("http://after.example")}));
+        Form1& window = windowWith(test, websites(rows));
         window.PushButton4->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(114)});
-        QCOMPARE(entriesOf(window.websiteList()),
-                 (QStringList{QStringLiteral("http://before.example"),
-                              QStringLiteral("http://after.example")}));
+        QCOMPARE(test.env.dialogs.reports[0].description(), description);
+        rows.removeAll(null);
+        QCOMPARE(entriesOf(window.websiteList()), rows);
     }
 
     void tableWithoutUrlFieldGivesOneReportAndNothing() {
@@ -178,6 +191,24 @@ private slots:
                  QStringList{QStringLiteral("http://one.example")});
         window.websiteList().append(QStringLiteral("still working"));
         QCOMPARE(window.websiteList().count(), 2);
+    }
+
+    void endlessReaderEndsAtTheLimitWithOneReport() {
+        WindowUnderTest test;
+        Form1& window = windowWith(test, websites({}));
+        // A stand-in reader that repeats a block of 10000 records for ever.
+        QByteArray frames;
+        for (int i = 0; i < 10'000; ++i)
+            frames += QByteArrayLiteral("V\x08\0\0\0http://a");
+        const QString block = test.env.placeInProgramFolder(QStringLiteral("frames"), frames);
+        const QString reader = test.env.placeInProgramFolder(
+            QStringLiteral("corvantis-mdb-reader"),
+            "#!/bin/sh\nwhile :; do cat '" + block.toUtf8() + "' || exit; done\n");
+        QFile::setPermissions(reader, QFile::permissions(reader) | QFile::ExeOwner);
+        window.PushButton4->click();
+        QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(112)});
+        QCOMPARE(window.websiteList().count(), DefaultListReader::defaultLimits.records);
+        QCOMPARE(window.websiteList().text(0), QStringLiteral("http://a"));
     }
 
     void missingReaderIsReported() {

@@ -13,12 +13,15 @@
 #include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
 
-// The real program under the X server in $DISPLAY, with its own temporary HOME and config
-// folder, so end-to-end tests see what a person's session would. Store settings first, then
-// start(); the window is driven with xdotool and closed as a window manager closes it.
+// The real program under the X server in $DISPLAY, with its own temporary HOME, config folder
+// and runtime folder, so end-to-end tests see what a person's session would, and programs of
+// different tests never meet. Store settings first, then start(); the window is driven with
+// xdotool and closed as a window manager closes it.
 class RunningProgram {
 public:
     RunningProgram() { environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); }
+    // Starts this program in the session (HOME, config and runtime folder) of `first`.
+    void joinSessionOf(const RunningProgram& first) { sessionHome_ = first.sessionHome_; }
     ~RunningProgram() {
         if (process_.state() != QProcess::NotRunning) {
             process_.kill();
@@ -28,11 +31,12 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    QString homePath() const { return home_.path(); }
+    QString homePath() const { return sessionHome_; }
+    QString runtimeFolder() const { return sessionHome_ + QStringLiteral("/runtime"); }
 
     // A value of the program's settings, as the raw UTF-8 bytes of its file.
     QString settingPath(const QString& key) const {
-        return SettingsStore(home_.path() + QStringLiteral("/config"))
+        return SettingsStore(sessionHome_ + QStringLiteral("/config"))
             .pathOf(SettingsKeys::application, SettingsKeys::section, key);
     }
     void storeSetting(const QString& key, const QByteArray& bytes) {
@@ -57,15 +61,32 @@ public:
     // Starts the program (or a launcher such as setpriv in front of it) and waits for its
     // window named "Corvantis" to be shown. Returns what went wrong, or an empty text.
     QString start(const QString& program = defaultProgram(), const QStringList& arguments = {}) {
-        environment_.insert(QStringLiteral("HOME"), home_.path());
+        const QString failure = launch(program, arguments);
+        return failure.isEmpty() ? waitForWindow() : failure;
+    }
+
+    // Starts the program without waiting for anything.
+    QString launch(const QString& program = defaultProgram(), const QStringList& arguments = {}) {
+        environment_.insert(QStringLiteral("HOME"), sessionHome_);
         environment_.insert(QStringLiteral("XDG_CONFIG_HOME"),
-                            home_.path() + QStringLiteral("/config"));
+                            sessionHome_ + QStringLiteral("/config"));
+        if (!environment_.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+            QDir().mkpath(runtimeFolder());
+            QFile::setPermissions(runtimeFolder(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder());
+        }
         environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process_.setProcessEnvironment(environment_);
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
         process_.start(program, arguments);
         if (!process_.waitForStarted(10000))
             return QStringLiteral("the program did not start: ") + process_.errorString();
+        return {};
+    }
+
+    // Waits for the started program's window. Returns what went wrong, or an empty text.
+    QString waitForWindow() {
         const QDeadlineTimer deadline(20000);
         while (!deadline.hasExpired()) {
             if (process_.state() != QProcess::Running)
@@ -86,6 +107,8 @@ public:
         return QStringLiteral("the program's window did not appear");
     }
 
+    bool isRunning() const { return process_.state() != QProcess::NotRunning; }
+
     qint64 pid() const { return process_.processId(); }
 
     // Clicks at a point of the window's client area, in pixels.
@@ -95,12 +118,34 @@ public:
                  QStringLiteral("1")});
     }
 
+    // Types text into the window that has the keyboard focus, then presses Enter.
+    static void typeAndEnter(const QString& text) {
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    }
+
+    // The window that has the keyboard focus (0 when none does).
+    static unsigned long focusedWindow() {
+        return xdotool({QStringLiteral("getwindowfocus")}).trimmed().toULong();
+    }
+    bool hasInputFocus() const { return focusedWindow() == window_; }
+    // Gives the input focus to the root window: no program's window has it then.
+    static void focusNoWindow() {
+        const QByteArray root = xdotool({QStringLiteral("search"), QStringLiteral("--maxdepth"),
+                                         QStringLiteral("0"), QStringLiteral("--name"), QString()})
+                                    .trimmed();
+        xdotool(
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(root)});
+    }
+
     // Sends the message a window manager sends when the close box is pressed.
     bool sendCloseRequest() const { return sendX11CloseRequest(window_); }
 
     // Waits for the program to end; its exit code, or -1 when it did not end normally.
     int waitForExit(int timeoutMs = 15000) {
-        if (!process_.waitForFinished(timeoutMs) || process_.exitStatus() != QProcess::NormalExit)
+        if (process_.state() != QProcess::NotRunning && !process_.waitForFinished(timeoutMs))
+            return -1;
+        if (process_.exitStatus() != QProcess::NormalExit)
             return -1;
         return process_.exitCode();
     }
@@ -120,6 +165,7 @@ private:
     }
 
     QTemporaryDir home_;
+    QString sessionHome_ = home_.path();
     QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
     QProcess process_;
     unsigned long window_ = 0;

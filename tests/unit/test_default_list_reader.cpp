@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 using namespace std::chrono_literals;
 using Step = DefaultListReader::Step;
@@ -44,8 +45,9 @@ class TestDefaultListReader : public QObject {
         return outcome;
     }
 
-    static Outcome readWith(const QString& program, std::chrono::milliseconds limit = 10s) {
-        DefaultListReader reader(program, QStringLiteral("/nowhere/websites.mdb"), limit);
+    static Outcome readWith(const QString& program, std::chrono::milliseconds limit = 10s,
+                            DefaultListLimits limits = DefaultListReader::defaultLimits) {
+        DefaultListReader reader(program, QStringLiteral("/nowhere/websites.mdb"), limit, limits);
         return readAll(reader);
     }
 
@@ -131,6 +133,52 @@ private slots:
         const Outcome outcome = readWith(program, 2000ms);
         QCOMPARE(outcome.urls.size(), 8);
         QCOMPARE(outcome.last, Step::End);
+    }
+
+    void readerPastTheLimitsIsStoppedKeepingWhatCameBefore_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qsizetype>("maxRecords");
+        QTest::addColumn<qsizetype>("maxBytes");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<Step>("step");
+        const QByteArray endlessValues = "while :; do printf 'V\\001\\000\\000\\000a'; done";
+        QTest::newRow("endless values, records")
+            << endlessValues << qsizetype(1000) << qsizetype(1 << 20) << 1000 << Step::TooLong;
+        QTest::newRow("endless values, bytes")
+            << endlessValues << qsizetype(1 << 20) << qsizetype(600) << 100 << Step::TooLong;
+        QTest::newRow("endless NULLs")
+            << QByteArray("while :; do printf N; done") << qsizetype(1000) << qsizetype(1 << 20)
+            << 1000 << Step::TooLong;
+        // Refused on its announced length: waiting for the value would run into the silence.
+        QTest::newRow("value longer than what is left")
+            << QByteArray("printf 'V\\001\\000\\000\\000aV\\000\\000\\020\\000'; "
+                          "exec sleep 60")
+            << qsizetype(1000) << qsizetype(4096) << 1 << Step::TooLong;
+        QTest::newRow("exactly at the limits")
+            << QByteArray("printf 'V\\001\\000\\000\\000aNV\\001\\000\\000\\000bE'") << qsizetype(3)
+            << qsizetype(13) << 3 << Step::End;
+    }
+    void readerPastTheLimitsIsStoppedKeepingWhatCameBefore() {
+        QFETCH(QByteArray, body);
+        QFETCH(qsizetype, maxRecords);
+        QFETCH(qsizetype, maxBytes);
+        QFETCH(int, records);
+        QFETCH(Step, step);
+        const QString pidFile = folder_.filePath(QStringLiteral("endless.pid"));
+        const QString program =
+            fakeReader(QStringLiteral("endless"), "echo $$ > '" + pidFile.toUtf8() + "'; " + body);
+        DefaultListReader reader(program, QStringLiteral("/nowhere/websites.mdb"), 10s,
+                                 {maxRecords, maxBytes});
+        const Outcome outcome = readAll(reader);
+        QCOMPARE(outcome.urls.size(), records);
+        QCOMPARE(outcome.last, step);
+        if (step == Step::TooLong) {
+            QVERIFY2(outcome.problem.contains(QStringLiteral("too long")),
+                     qPrintable(outcome.problem));
+            QFile pid(pidFile);
+            QVERIFY(pid.open(QIODevice::ReadOnly));
+            QCOMPARE(::kill(static_cast<pid_t>(pid.readAll().trimmed().toLongLong()), 0), -1);
+        }
     }
 
     void missingReaderProgramIsAFailure() {
