@@ -10,6 +10,10 @@ bool FileExists(const QString& path) {
 }
 
 QByteArray readSmallFile(const QString& path, qint64 maxBytes, const QString& what) {
+    // Opening a FIFO would block start-up for ever, and a device may never end.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        throw Failure(
+            QStringLiteral("Cannot read the %1 %2: it is not a regular file").arg(what, path));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(

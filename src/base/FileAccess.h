@@ -7,6 +7,7 @@
 // leaves nothing behind; false for an empty path or a missing folder.
 bool FileExists(const QString& path);
 
-// The whole of a small file. Throws Failure naming `what` (e.g. "skin") when the file cannot
-// be read or is larger than maxBytes, so a huge file is refused rather than loaded.
+// The whole of a small regular file. Throws Failure naming `what` (e.g. "skin") when the file
+// cannot be read, is no regular file, or is larger than maxBytes, so that a huge file is refused
+// rather than loaded and a FIFO does not block.
 QByteArray readSmallFile(const QString& path, qint64 maxBytes, const QString& what);

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -153,18 +154,23 @@ private slots:
 
     void aBrokenCursorFileIsReportedOnceAndTheArrowStays_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("asFolder");
-        QTest::newRow("zero bytes") << QByteArray() << false;
-        QTest::newRow("truncated") << shipped("HAND-M.CUR").left(1000) << false;
-        QTest::newRow("a PNG renamed") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << false;
-        QTest::newRow("a folder") << QByteArray() << true;
+        QTest::addColumn<QString>("instead"); // a folder or a FIFO in the file's place
+        QTest::newRow("zero bytes") << QByteArray() << QString();
+        QTest::newRow("truncated") << shipped("HAND-M.CUR").left(1000) << QString();
+        QTest::newRow("a PNG renamed")
+            << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << QString();
+        QTest::newRow("a folder") << QByteArray() << QStringLiteral("folder");
+        QTest::newRow("a FIFO, which would block") << QByteArray() << QStringLiteral("fifo");
     }
     void aBrokenCursorFileIsReportedOnceAndTheArrowStays() {
         QFETCH(QByteArray, bytes);
-        QFETCH(bool, asFolder);
+        QFETCH(QString, instead);
         WindowUnderTest test;
-        if (asFolder)
-            QVERIFY(QDir(test.env.programFolder.path()).mkpath("HAND-M.CUR"));
+        const QString cursorPath = test.env.programFolder.filePath("HAND-M.CUR");
+        if (instead == QStringLiteral("folder"))
+            QVERIFY(QDir().mkpath(cursorPath));
+        else if (instead == QStringLiteral("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(cursorPath).constData(), 0600), 0);
         else
             test.env.placeInProgramFolder("HAND-M.CUR", bytes);
         Form1& window = test.load();
