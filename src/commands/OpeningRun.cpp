@@ -63,11 +63,11 @@ struct SkippedPicks {
         if (count++ == 0)
             firstEntry = entry;
     }
-    QString notice() const {
-        return QStringLiteral("%1 of the picks could not be opened: an entry that begins with "
-                              "\"-\" would be read as an option, not as an address. The first "
-                              "one skipped was:\n%2")
+    QString notice(std::int32_t picks) const {
+        return QStringLiteral("Not opened: %1 of %2 picks, whose entry begins with \"-\" and so "
+                              "would be read as an option, not as an address. The first was:\n%3")
             .arg(count)
+            .arg(picks)
             .arg(firstEntry);
     }
 };
@@ -120,5 +120,5 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
     }
     endRun(view, trap);
     if (skipped.count > 0)
-        trap.run(reportSkippedEntries, [&] { dialogs.notice(skipped.notice(), appTitle); });
+        trap.run(reportSkippedEntries, [&] { dialogs.notice(skipped.notice(n), appTitle); });
 }

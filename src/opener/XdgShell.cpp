@@ -40,7 +40,8 @@ bool spawnXdgOpen(QByteArray argument, pid_t& child) {
 } // namespace
 
 XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
-    settleWake_.setSingleShot(true);
+    settleTimer_.setSingleShot(true);
+    QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { settled_ = true; });
 }
 
 Shell::HandOff XdgShell::open(const QString& address) {
@@ -54,13 +55,13 @@ Shell::HandOff XdgShell::open(const QString& address) {
         return HandOff::started; // nothing to wait for; the desktop reports no failed start
     launchers_.push_back(std::make_unique<ChildExitWatch>(child));
     lastLauncher_ = launchers_.back().get();
-    settled_.setRemainingTime(settleTime_);
-    settleWake_.start(settleTime_);
+    settled_ = false;
+    settleTimer_.start(settleTime_);
     return HandOff::started;
 }
 
 bool XdgShell::handOffFinished() const {
-    return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_.hasExpired();
+    return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_;
 }
 
 int XdgShell::launchersRunning() const {

@@ -3,7 +3,6 @@
 #include "base/Shell.h"
 #include "opener/ChildExitWatch.h"
 
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -34,6 +33,6 @@ private:
     std::chrono::milliseconds settleTime_;
     std::vector<std::unique_ptr<ChildExitWatch>> launchers_;
     const ChildExitWatch* lastLauncher_ = nullptr;
-    QDeadlineTimer settled_;
-    QTimer settleWake_; // wakes a run that waits for the settle time
+    QTimer settleTimer_; // its timeout also wakes a run that waits for the settle time
+    bool settled_ = true;
 };

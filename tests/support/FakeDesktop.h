@@ -8,12 +8,13 @@
 #include <functional>
 #include <vector>
 
-// Records the addresses handed to the desktop instead of opening them; every hand-off has
-// finished at once. Refuses addresses that begin with "-", as the real shell does.
+// Records the addresses handed to the desktop instead of opening them; a hand-off has finished
+// when the test says so. Refuses addresses that begin with "-", as the real shell does.
 class FakeShell : public Shell {
 public:
     QStringList opened;
     std::function<void(const QString&)> onOpen; // runs at each hand-off, e.g. to act mid-run
+    bool finished = true;                       // whether the last hand-off has finished
 
     HandOff open(const QString& address) override {
         if (address.startsWith(QLatin1Char('-')))
@@ -23,7 +24,7 @@ public:
             onOpen(address);
         return HandOff::started;
     }
-    bool handOffFinished() const override { return true; }
+    bool handOffFinished() const override { return finished; }
 };
 
 // Draws from a fixed sequence, over and over; records every reseed.
