@@ -9,6 +9,9 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 
 ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" mdbtools
+# bench_paced_hand_off drives a real chromium on an X server.
+ensure_packages xvfb x11-utils chromium dbus-daemon
+start_xvfb
 cmake --preset release -DCORVANTIS_BENCH=ON >/dev/null
 cmake --build --preset release -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen

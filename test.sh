@@ -37,4 +37,4 @@ cmake --build --preset sanitizers -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --preset sanitizers -j"$jobs"
+    ctest --preset sanitizers -j"$jobs" -LE browsers # the real browsers ran above

@@ -13,6 +13,9 @@ CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
 # debian/control's Build-Depends is in the lists above) and to check it with lintian.
 CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
+# The real browsers the opening run is tried with, and the session bus over which Firefox hands
+# an address to its running instance.
+CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

@@ -27,6 +27,9 @@ public:
 
     // Handles the pending window events once; commands run nested inside it.
     virtual void yield() = 0;
+    // Sleeps until a window event, a timer or a watched process has something to handle, then
+    // handles it: a command waiting for the desktop yields without spinning the processor.
+    virtual void waitForEvents() = 0;
     // True once the window has been asked to close: a long command stops at its next yield.
     virtual bool isClosing() const = 0;
 };

@@ -27,6 +27,7 @@ enum Statement : int {
     resetProgressText = 120,
     setDefaultPointer = 122,
     reportEmptyList = 124,
+    reportSkippedEntries = 126,
 };
 
 // The closing steps, in this order: the default pointer, the bar back to 0, its idle text.
@@ -43,6 +44,33 @@ QString addressAt(const WebsiteList& list, int position) {
         throw Failure(QStringLiteral("Index out of bounds"));
     return list.text(position - 1);
 }
+
+// Waits, yielding, until the previous pick's hand-off has finished: a browser that is still
+// starting loses addresses or starts twice when the next one comes in too soon. Stops waiting
+// when the window closes.
+void waitForPreviousHandOff(const Shell& shell, CommandView& view) {
+    while (!shell.handOffFinished() && !view.isClosing())
+        view.waitForEvents();
+}
+
+// The picks that were never handed over, because the launcher would read their entry as an
+// option: counted over the run and told once at its end.
+struct SkippedPicks {
+    int count = 0;
+    QString firstEntry;
+
+    void add(const QString& entry) {
+        if (count++ == 0)
+            firstEntry = entry;
+    }
+    QString notice(std::int32_t picks) const {
+        return QStringLiteral("Not opened: %1 of %2 picks, whose entry begins with \"-\" and so "
+                              "would be read as an option, not as an address. The first was:\n%3")
+            .arg(count)
+            .arg(picks)
+            .arg(firstEntry);
+    }
+};
 
 } // namespace
 
@@ -64,10 +92,14 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
         return;
     }
 
+    SkippedPicks skipped;
     // 64 bits, so that the counter cannot overflow after the last pick of the largest count.
     for (std::int64_t i = 1; i <= n; ++i) {
         trap.run(setProgress, [&] { view.setProgressValue(static_cast<double>(i) / n * 100.0); });
-        trap.run(yieldToWindow, [&] { view.yield(); });
+        trap.run(yieldToWindow, [&] {
+            view.yield();
+            waitForPreviousHandOff(services.shell, view);
+        });
         // Closed during the yield: the close has saved the list and the window is going away,
         // so open nothing more and leave its controls alone.
         if (view.isClosing())
@@ -81,7 +113,12 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
         // reporting at every remaining pick.
         if (!trap.run(readAddress, [&] { address = addressAt(list, position); }))
             break;
-        trap.run(handOver, [&] { services.shell.open(address); });
+        trap.run(handOver, [&] {
+            if (services.shell.open(address) == Shell::HandOff::notAnAddress)
+                skipped.add(address);
+        });
     }
     endRun(view, trap);
+    if (skipped.count > 0)
+        trap.run(reportSkippedEntries, [&] { dialogs.notice(skipped.notice(n), appTitle); });
 }

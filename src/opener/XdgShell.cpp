@@ -1,21 +1,20 @@
 #include "opener/XdgShell.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <csignal>
 #include <spawn.h>
-#include <sys/wait.h>
 
 extern char** environ;
 
 namespace {
 
-// Starts `setsid -f xdg-open ADDRESS` in the folder "/", with the default signal handling a
-// freshly started program expects. setsid starts xdg-open in a session of its own and returns
-// at once, so xdg-open (which may last as long as the browser) is never our child to wait for.
-// posix_spawn does not copy the program's memory, so the cost does not grow with the size of
-// the list (a fork of a program holding a million entries takes tens of milliseconds, during
-// which the window is frozen).
-bool spawnDetachedXdgOpen(QByteArray argument, pid_t& child) {
+// Starts `xdg-open ADDRESS` in the folder "/", in a session of its own (so that the browser it
+// may become does not end with this program's terminal), with the default signal handling a
+// freshly started program expects. posix_spawn does not copy the program's memory, so the cost
+// does not grow with the size of the list (a fork of a program holding a million entries takes
+// tens of milliseconds, during which the window is frozen).
+bool spawnXdgOpen(QByteArray argument, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, "/");
@@ -27,12 +26,11 @@ bool spawnDetachedXdgOpen(QByteArray argument, pid_t& child) {
     sigfillset(&allSignals);
     posix_spawnattr_setsigmask(&attributes, &noSignals);
     posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
-    char program[] = "setsid";
-    char fork[] = "-f";
-    char xdgOpen[] = "xdg-open";
-    char* const arguments[] = {program, fork, xdgOpen, argument.data(), nullptr};
+    char program[] = "xdg-open";
+    char* const arguments[] = {program, argument.data(), nullptr};
     const int result = posix_spawnp(&child, program, &actions, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
@@ -41,11 +39,33 @@ bool spawnDetachedXdgOpen(QByteArray argument, pid_t& child) {
 
 } // namespace
 
-void XdgShell::open(const QString& address) {
+XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
+    settleTimer_.setSingleShot(true);
+    QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { settled_ = true; });
+}
+
+Shell::HandOff XdgShell::open(const QString& address) {
     // xdg-open would read an address that begins with "-" as an option of its own.
     if (address.startsWith(QLatin1Char('-')))
-        return;
+        return HandOff::notAnAddress;
+    std::erase_if(launchers_, [](const auto& launcher) { return launcher->hasExited(); });
+    lastLauncher_ = nullptr;
     pid_t child = 0;
-    if (spawnDetachedXdgOpen(address.toUtf8(), child))
-        waitpid(child, nullptr, 0); // setsid itself ends as soon as it has started xdg-open
+    if (!spawnXdgOpen(address.toUtf8(), child))
+        return HandOff::started; // nothing to wait for; the desktop reports no failed start
+    launchers_.push_back(std::make_unique<ChildExitWatch>(child));
+    lastLauncher_ = launchers_.back().get();
+    settled_ = false;
+    settleTimer_.start(settleTime_);
+    return HandOff::started;
+}
+
+bool XdgShell::handOffFinished() const {
+    return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_;
+}
+
+int XdgShell::launchersRunning() const {
+    return static_cast<int>(
+        std::count_if(launchers_.begin(), launchers_.end(),
+                      [](const auto& launcher) { return !launcher->hasExited(); }));
 }

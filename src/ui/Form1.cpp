@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -281,6 +282,10 @@ QString Form1::countText() const {
 
 void Form1::yield() {
     QCoreApplication::processEvents();
+}
+
+void Form1::waitForEvents() {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 std::optional<int> Form1::selectedRow() const {

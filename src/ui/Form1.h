@@ -64,6 +64,7 @@ public:
     QString countText() const override;
     std::optional<int> selectedRow() const override;
     void yield() override;
+    void waitForEvents() override;
     bool isClosing() const override { return closing_; }
 
 signals:

@@ -2,6 +2,8 @@
 
 #include "commands/CommandView.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -17,6 +19,7 @@ public:
     QString count;
     std::optional<int> selected;
     int yields = 0;
+    int waits = 0;
     bool closing = false;
     std::function<void()> onYield; // runs at each yield, as nested events would
 
@@ -30,6 +33,11 @@ public:
         ++yields;
         if (onYield)
             onYield();
+    }
+    // Real events, so that a real shell's launchers can be seen to exit.
+    void waitForEvents() override {
+        ++waits;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     bool isClosing() const override { return closing; }
 };

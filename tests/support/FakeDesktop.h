@@ -8,17 +8,23 @@
 #include <functional>
 #include <vector>
 
-// Records the addresses handed to the desktop instead of opening them.
+// Records the addresses handed to the desktop instead of opening them; a hand-off has finished
+// when the test says so. Refuses addresses that begin with "-", as the real shell does.
 class FakeShell : public Shell {
 public:
     QStringList opened;
     std::function<void(const QString&)> onOpen; // runs at each hand-off, e.g. to act mid-run
+    bool finished = true;                       // whether the last hand-off has finished
 
-    void open(const QString& address) override {
+    HandOff open(const QString& address) override {
+        if (address.startsWith(QLatin1Char('-')))
+            return HandOff::notAnAddress;
         opened.append(address);
         if (onOpen)
             onOpen(address);
+        return HandOff::started;
     }
+    bool handOffFinished() const override { return finished; }
 };
 
 // Draws from a fixed sequence, over and over; records every reseed.

@@ -53,6 +53,7 @@ public:
     void setEnvironment(const QString& name, const QString& value) {
         environment_.insert(name, value);
     }
+    void removeEnvironment(const QString& name) { environment_.remove(name); }
 
     static QString defaultProgram() {
         return qEnvironmentVariable("CORVANTIS_PROGRAM_DIR") + QStringLiteral("/corvantis");

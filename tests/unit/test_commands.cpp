@@ -9,6 +9,7 @@
 #include "list/WebsiteList.h"
 
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -57,6 +58,46 @@ private slots:
         fixture.run(QStringLiteral("5"));
         QCOMPARE(fixture.env.shell.opened.size(), 1);
         QCOMPARE(fixture.view.pointer, PointerState::Busy); // the window is going away
+    }
+
+    void eachPickWaitsForThePreviousHandOffAndACloseEndsTheWait() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"http://a"});
+        FakeShell& shell = fixture.env.shell;
+        // Each hand-off finishes once the event loop has run: the next pick waits for that.
+        shell.onOpen = [&](const QString&) {
+            shell.finished = false;
+            QTimer::singleShot(0, [&] { shell.finished = true; });
+        };
+        fixture.run(QStringLiteral("3"));
+        QCOMPARE(shell.opened.size(), 3);
+        QVERIFY(fixture.view.waits >= 2);
+        QCOMPARE(fixture.view.pointer, PointerState::Default);
+
+        // A hand-off that never finishes: the window's close ends the wait, and nothing more opens.
+        shell.opened.clear();
+        shell.onOpen = [&](const QString&) {
+            shell.finished = false;
+            QTimer::singleShot(0, [&] { fixture.view.closing = true; });
+        };
+        fixture.run(QStringLiteral("3"));
+        QCOMPARE(shell.opened.size(), 1);
+    }
+
+    void entriesReadAsOptionsAreSkippedAndToldOnceAtTheEnd() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {"-x", "http://a"});
+        fixture.env.random.draws = {0.0, 0.99, 0.0};
+        fixture.run(QStringLiteral("3"));
+        QCOMPARE(fixture.env.shell.opened, QStringList{"http://a"});
+        QCOMPARE(fixture.env.dialogs.notices.size(), size_t(1));
+        const FakeDialogs::Notice& notice = fixture.env.dialogs.notices.front();
+        QVERIFY2(notice.text.startsWith(QStringLiteral("Not opened: 2 of 3 picks")),
+                 qPrintable(notice.text));
+        QVERIFY(notice.text.endsWith(QStringLiteral("\n-x")));
+        QCOMPARE(notice.caption, QStringLiteral("Corvantis"));
+        QVERIFY(fixture.env.dialogs.reports.empty());
+        QCOMPARE(fixture.view.pointer, PointerState::Default);
     }
 
     void aCountThatIsNoNumberIsReportedAndTheRunEnds() {

@@ -15,8 +15,9 @@ private slots:
     void handsTheAddressOverAsItsOneArgumentFromTheRootFolder() {
         const QString address = QStringLiteral("http://example.com/a b?q=\"1\"&x='$HOME' ü;`id`");
         XdgShell shell;
-        shell.open(QStringLiteral("-version")); // would be read as an option: not handed over
-        shell.open(address);
+        // Would be read as an option: not handed over, and the caller is told.
+        QCOMPARE(shell.open(QStringLiteral("-version")), Shell::HandOff::notAnAddress);
+        QCOMPARE(shell.open(address), Shell::HandOff::started);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.calls().size(), 1, 10000);
         QTest::qWait(300);
 

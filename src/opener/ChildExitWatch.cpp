@@ -1,0 +1,45 @@
+#include "opener/ChildExitWatch.h"
+
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int pollIntervalMs = 50;
+
+// A file descriptor that becomes readable when the process ends; -1 when the kernel has none.
+int openPidfd(pid_t child) {
+    return static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+}
+
+} // namespace
+
+ChildExitWatch::ChildExitWatch(pid_t child) : child_(child), pidfd_(openPidfd(child)) {
+    if (pidfd_ >= 0) {
+        exitNotifier_ = std::make_unique<QSocketNotifier>(pidfd_, QSocketNotifier::Read);
+        QObject::connect(exitNotifier_.get(), &QSocketNotifier::activated, exitNotifier_.get(),
+                         [this] { reapIfExited(); });
+    } else {
+        exitPoll_ = std::make_unique<QTimer>();
+        QObject::connect(exitPoll_.get(), &QTimer::timeout, exitPoll_.get(),
+                         [this] { reapIfExited(); });
+        exitPoll_->start(pollIntervalMs);
+    }
+}
+
+ChildExitWatch::~ChildExitWatch() {
+    exitNotifier_.reset();
+    if (pidfd_ >= 0)
+        close(pidfd_);
+}
+
+void ChildExitWatch::reapIfExited() {
+    if (exited_ || waitpid(child_, nullptr, WNOHANG) == 0)
+        return; // still running (a readable pidfd means it has ended, so this is only the poll)
+    exited_ = true;
+    if (exitNotifier_)
+        exitNotifier_->setEnabled(false);
+    if (exitPoll_)
+        exitPoll_->stop();
+}

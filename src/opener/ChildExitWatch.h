@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+#include <sys/types.h>
+
+// Watches one child process of ours without blocking and reaps it when it ends, so that it never
+// lingers as a zombie. The child's pidfd wakes the event loop when it exits; where the kernel
+// offers no pidfd, a timer asks every 50 ms instead. Either wakes a run waiting for events.
+class ChildExitWatch {
+public:
+    explicit ChildExitWatch(pid_t child);
+    ~ChildExitWatch();
+    ChildExitWatch(const ChildExitWatch&) = delete;
+    ChildExitWatch& operator=(const ChildExitWatch&) = delete;
+
+    bool hasExited() const { return exited_; }
+
+private:
+    void reapIfExited();
+
+    pid_t child_;
+    bool exited_ = false;
+    int pidfd_ = -1;
+    std::unique_ptr<QSocketNotifier> exitNotifier_;
+    std::unique_ptr<QTimer> exitPoll_;
+};

@@ -1,0 +1,174 @@
+#include "LocalWebServer.h"
+#include "RunningProgram.h"
+#include "SessionBus.h"
+#include "TestBrowserHome.h"
+
+#include <QStandardPaths>
+#include <QtTest>
+#include <algorithm>
+
+// The real program hands its picks to the real xdg-open, which opens them in Debian's chromium
+// or firefox-esr as the default browser of a temporary home; a local web server sees which
+// pages the browser really asked for. Whether the browser was running or not, every pick must
+// be shown, in one browser instance, with no window besides the browser's own (a second
+// instance shows a profile-error or an "already running" box). Slow: label "browsers".
+namespace {
+
+using Browser = TestBrowserHome::Browser;
+
+// An xdg-open first on PATH that notes each address and then runs the real one in its place.
+class NotingXdgOpen {
+public:
+    NotingXdgOpen() {
+        const QString real = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        QFile script(folder_.path() + QStringLiteral("/xdg-open"));
+        if (real.isEmpty() || !script.open(QIODevice::WriteOnly))
+            qFatal("cannot put a noting xdg-open in front of the real one");
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + logPath().toUtf8() + "'\nexec '" +
+                     real.toUtf8() + "' \"$@\"\n");
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+    }
+    QString pathWithNoterFirst() const {
+        return folder_.path() + QLatin1Char(':') + qEnvironmentVariable("PATH");
+    }
+    QStringList handed() const {
+        QFile log(logPath());
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private:
+    QString logPath() const { return folder_.path() + QStringLiteral("/handed"); }
+    QTemporaryDir folder_;
+};
+
+// Names of the visible top-level windows on the display, the program's own left out.
+QStringList otherVisibleWindows() {
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), QStringLiteral(".")});
+    search.waitForFinished(10000);
+    QStringList names;
+    for (const QByteArray& id : search.readAllStandardOutput().split('\n')) {
+        if (id.isEmpty())
+            continue;
+        QProcess name;
+        name.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), QString(id)});
+        name.waitForFinished(10000);
+        const QString title = QString::fromUtf8(name.readAllStandardOutput().trimmed());
+        if (title != QStringLiteral("Corvantis"))
+            names.append(title);
+    }
+    return names;
+}
+
+QStringList sorted(QStringList texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+} // namespace
+
+class TestE2eBrowsers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X server in DISPLAY (./test.sh starts one)");
+        for (const char* program : {"chromium", "firefox-esr", "dbus-daemon", "xdotool"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty())
+                QSKIP("needs chromium, firefox-esr, dbus-daemon and xdotool (./test.sh installs "
+                      "them)");
+    }
+
+    void everyPickIsShownInOneBrowser_data() {
+        QTest::addColumn<Browser>("browser");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<int>("count");
+        for (const auto& [browser, name] : {std::pair{Browser::chromium, "chromium"},
+                                            std::pair{Browser::firefox, "firefox-esr"}}) {
+            QTest::addRow("%s not running, N=10", name) << browser << false << 10;
+            QTest::addRow("%s not running, N=30", name) << browser << false << 30;
+            QTest::addRow("%s running, N=30", name) << browser << true << 30;
+        }
+    }
+
+    void everyPickIsShownInOneBrowser() {
+        QFETCH(Browser, browser);
+        QFETCH(bool, running);
+        QFETCH(int, count);
+        SessionBus bus;
+        LocalWebServer server;
+        NotingXdgOpen noter;
+        RunningProgram program;
+        const QString config = program.homePath() + QStringLiteral("/config");
+        TestBrowserHome home(browser, program.homePath(), config);
+
+        // The session as a desktop without a desktop environment of its own: xdg-open then
+        // follows mimeapps.list.
+        QProcessEnvironment session = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER",
+                                 "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"}) {
+            program.removeEnvironment(QString::fromLatin1(name));
+            session.remove(QString::fromLatin1(name));
+        }
+        const std::pair<QString, QString> settings[] = {
+            {QStringLiteral("HOME"), program.homePath()},
+            {QStringLiteral("XDG_CONFIG_HOME"), config},
+            {QStringLiteral("XDG_DATA_HOME"), program.homePath() + QStringLiteral("/.local/share")},
+            {QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address()},
+        };
+        for (const auto& [name, value] : settings) {
+            program.setEnvironment(name, value);
+            session.insert(name, value);
+        }
+        program.setEnvironment(QStringLiteral("PATH"), noter.pathWithNoterFirst());
+
+        if (running) {
+            // In a session of its own, as the program starts it, so that it can be ended whole.
+            QProcess starter;
+            starter.setProcessEnvironment(session);
+            starter.setProgram(QStringLiteral("setsid"));
+            starter.setArguments(
+                {QStringLiteral("xdg-open"), server.address(QStringLiteral("/already-running"))});
+            QVERIFY(starter.startDetached());
+            QTRY_VERIFY_WITH_TIMEOUT(!server.requestedPaths().isEmpty(), 60000);
+            QTest::qWait(2000); // the browser's window finishes its first page
+        }
+
+        QStringList entries;
+        for (int page = 1; page <= 50; ++page)
+            entries.append(server.address(QStringLiteral("/page/%1").arg(page)));
+        program.storeSetting(QStringLiteral("Websites"), entries.join(QLatin1Char(';')).toUtf8());
+        program.storeSetting(QStringLiteral("No of Websites"), QByteArray::number(count));
+        const QString startFailure = program.start();
+        QVERIFY2(startFailure.isEmpty(), qPrintable(startFailure));
+        program.clickAt(268, 364); // "Start Opening Websites"
+
+        const auto shownPages = [&] {
+            QStringList pages;
+            for (const QString& path : server.requestedPaths())
+                if (path.startsWith(QStringLiteral("/page/")))
+                    pages.append(server.address(path));
+            return pages;
+        };
+        // A browser that is not running settles first; then each pick takes well under a second.
+        QTRY_VERIFY_WITH_TIMEOUT(shownPages().size() >= count, 30000 + count * 3000);
+        QTest::qWait(3000); // time for a stray page, window or dialog to appear
+
+        QCOMPARE(noter.handed().size(), count);
+        QCOMPARE(sorted(shownPages()), sorted(noter.handed()));
+        QCOMPARE(home.instances(), 1);
+        const QStringList windows = otherVisibleWindows();
+        QVERIFY2(windows.size() == 1, qPrintable(windows.join(QStringLiteral(" | "))));
+
+        QCOMPARE(program.terminate(), 0);
+        home.quit();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eBrowsers)
+#include "test_e2e_browsers.moc"

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+
+// An `xdg-open` that behaves as a single-instance browser does when xdg-open starts it. Put its
+// folder first on PATH. When no instance holds the lock, it becomes the browser: it takes a
+// while to start and only then creates its lock, and it keeps running. When the lock exists, it
+// forwards the address to the instance and exits. One that started without finding the lock
+// that a starting instance was about to create records a second instance, as a real browser
+// would open a second window or a profile-error box. Each outcome is one line of the log.
+class FakeSingleInstanceBrowser {
+public:
+    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3") {
+        QFile script(binFolder() + QStringLiteral("/xdg-open"));
+        if (!script.open(QIODevice::WriteOnly))
+            qFatal("cannot write the fake browser");
+        script.write("#!/bin/sh\n"
+                     "state='" +
+                     folder_.path().toUtf8() +
+                     "'\n"
+                     "if [ -d \"$state/lock\" ]; then\n"
+                     "    printf 'forwarded %s\\n' \"$1\" >> \"$state/log\"\n"
+                     "    exit 0\n"
+                     "fi\n"
+                     "sleep " +
+                     QByteArray(startSeconds) +
+                     "\n"
+                     "if ! mkdir \"$state/lock\" 2>/dev/null; then\n"
+                     "    printf 'second-instance %s\\n' \"$1\" >> \"$state/log\"\n"
+                     "    exit 0\n"
+                     "fi\n"
+                     "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
+                     "echo $$ > \"$state/instance.pid\"\n"
+                     "exec sleep 600\n");
+        script.setPermissions(script.permissions() | QFile::ExeOwner);
+    }
+    ~FakeSingleInstanceBrowser() { quit(); }
+    FakeSingleInstanceBrowser(const FakeSingleInstanceBrowser&) = delete;
+    FakeSingleInstanceBrowser& operator=(const FakeSingleInstanceBrowser&) = delete;
+
+    QByteArray pathWithBrowserFirst() const { return binFolder().toUtf8() + ':' + qgetenv("PATH"); }
+
+    // The lines of the log: "instance ADDRESS", "forwarded ADDRESS", "second-instance ADDRESS".
+    QByteArrayList log() const {
+        QFile file(folder_.path() + QStringLiteral("/log"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QByteArrayList lines = file.readAll().split('\n');
+        lines.removeAll(QByteArray());
+        return lines;
+    }
+    qsizetype count(const QByteArray& outcome) const {
+        qsizetype found = 0;
+        for (const QByteArray& line : log())
+            found += line.startsWith(outcome + ' ');
+        return found;
+    }
+
+    // Ends the running instance, as a person closing the browser does.
+    void quit() {
+        QFile pidFile(folder_.path() + QStringLiteral("/instance.pid"));
+        if (pidFile.open(QIODevice::ReadOnly))
+            ::kill(pidFile.readAll().trimmed().toInt(), SIGTERM);
+        pidFile.remove();
+        QDir(folder_.path() + QStringLiteral("/lock")).removeRecursively();
+    }
+
+private:
+    QString binFolder() const { return folder_.path(); }
+
+    QTemporaryDir folder_;
+};

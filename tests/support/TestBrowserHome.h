@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSet>
+#include <QTest>
+#include <csignal>
+#include <unistd.h>
+
+// Makes Debian's chromium or firefox-esr the default browser of a temporary home, as a person's
+// desktop does: a local .desktop file, named the handler of http, https and HTML pages in
+// mimeapps.list. The browser runs on a fresh profile inside the home with its first-run pages,
+// default-browser checks, session restore, updates and background traffic turned off.
+class TestBrowserHome {
+public:
+    enum class Browser { chromium, firefox };
+
+    // homeFolder is $HOME, configFolder $XDG_CONFIG_HOME of the program under test.
+    TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder)
+        : profile_(homeFolder + QStringLiteral("/browser-profile")) {
+        QDir().mkpath(profile_);
+        const QString launcher = homeFolder + QStringLiteral("/browser-launcher");
+        if (browser == Browser::chromium) {
+            // As root, chromium starts only without its sandbox.
+            write(launcher, "#!/bin/sh\nexec chromium --no-sandbox --test-type --user-data-dir='" +
+                                profile_.toUtf8() +
+                                "' --no-first-run --no-default-browser-check "
+                                "--disable-background-networking --disable-component-update "
+                                "--disable-sync --password-store=basic "
+                                "--disable-features=Translate,MediaRouter \"$@\"\n");
+        } else {
+            write(profile_ + QStringLiteral("/user.js"), firefoxPreferences());
+            write(launcher,
+                  "#!/bin/sh\nexec firefox-esr --profile '" + profile_.toUtf8() + "' \"$@\"\n");
+        }
+        QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        write(homeFolder + QStringLiteral("/.local/share/applications/") +
+                  QLatin1String(desktopFile),
+              "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + launcher.toUtf8() +
+                  " %u\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
+        write(configFolder + QStringLiteral("/mimeapps.list"),
+              QByteArray("[Default Applications]\nx-scheme-handler/http=") + desktopFile +
+                  "\nx-scheme-handler/https=" + desktopFile + "\ntext/html=" + desktopFile + "\n");
+    }
+    ~TestBrowserHome() { quit(); }
+    TestBrowserHome(const TestBrowserHome&) = delete;
+    TestBrowserHome& operator=(const TestBrowserHome&) = delete;
+
+    // Browser main processes on this profile: a second one is a second instance (its helper
+    // processes carry --type= or -contentproc).
+    int instances() const {
+        int found = 0;
+        for (const Process& process : profileProcesses())
+            found += !process.commandLine.contains("--type=") &&
+                     !process.commandLine.contains("-contentproc");
+        return found;
+    }
+
+    // Ends every process of the sessions the browser runs in (it was started in a session of
+    // its own), so that nothing of it outlives the test.
+    void quit() const {
+        QSet<qint64> sessions;
+        for (const Process& process : profileProcesses())
+            if (process.session != getsid(0))
+                sessions.insert(process.session);
+        for (int round = 0; round < 50 && !sessions.isEmpty(); ++round) {
+            bool killed = false;
+            for (const Process& process : allProcesses())
+                if (sessions.contains(process.session)) {
+                    ::kill(static_cast<pid_t>(process.pid), SIGKILL);
+                    killed = true;
+                }
+            if (!killed)
+                return;
+            QTest::qWait(100);
+        }
+    }
+
+private:
+    static constexpr const char* desktopFile = "corvantis-test-browser.desktop";
+
+    struct Process {
+        qint64 pid;
+        qint64 session;
+        QByteArray commandLine;
+    };
+
+    static QList<Process> allProcesses() {
+        QList<Process> processes;
+        QDirIterator entries(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+        while (entries.hasNext()) {
+            const QString folder = entries.next();
+            bool isPid = false;
+            const qint64 pid = QFileInfo(folder).fileName().toLongLong(&isPid);
+            QFile stat(folder + QStringLiteral("/stat"));
+            QFile commandLine(folder + QStringLiteral("/cmdline"));
+            if (!isPid || !stat.open(QIODevice::ReadOnly) || !commandLine.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (name) state ppid pgrp session ...": read from the name's last ')'.
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            processes.append({pid, fields.value(3).toLongLong(), commandLine.readAll()});
+        }
+        return processes;
+    }
+
+    QList<Process> profileProcesses() const {
+        QList<Process> found;
+        for (const Process& process : allProcesses())
+            if (process.commandLine.contains(profile_.toUtf8()))
+                found.append(process);
+        return found;
+    }
+
+    static QByteArray firefoxPreferences() {
+        QByteArray preferences;
+        const char* const settings[][2] = {
+            {"browser.shell.checkDefaultBrowser", "false"},
+            {"browser.startup.homepage_override.mstone", "\"ignore\""},
+            {"startup.homepage_welcome_url", "\"\""},
+            {"startup.homepage_welcome_url.additional", "\"\""},
+            {"browser.aboutwelcome.enabled", "false"},
+            {"browser.startup.page", "0"},
+            {"browser.startup.upgradeDialog.enabled", "false"},
+            {"browser.sessionstore.resume_from_crash", "false"},
+            {"toolkit.startup.max_resumed_crashes", "-1"},
+            {"datareporting.policy.dataSubmissionEnabled", "false"},
+            {"toolkit.telemetry.reportingpolicy.firstRun", "false"},
+            {"app.update.enabled", "false"},
+            {"app.update.auto", "false"},
+            {"extensions.update.enabled", "false"},
+            {"app.normandy.enabled", "false"},
+            {"network.captive-portal-service.enabled", "false"},
+            {"network.connectivity-service.enabled", "false"},
+            {"browser.safebrowsing.malware.enabled", "false"},
+            {"browser.safebrowsing.phishing.enabled", "false"},
+            {"browser.safebrowsing.downloads.enabled", "false"},
+            {"browser.safebrowsing.update.enabled", "false"},
+            {"browser.newtabpage.enabled", "false"},
+            {"browser.tabs.warnOnClose", "false"},
+            {"browser.warnOnQuit", "false"},
+        };
+        for (const auto& setting : settings)
+            preferences += QByteArray("user_pref(\"") + setting[0] + "\", " + setting[1] + ");\n";
+        return preferences;
+    }
+
+    static void write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+
+    QString profile_;
+};
