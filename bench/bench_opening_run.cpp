@@ -7,6 +7,7 @@
 // the program's part of each pick (progress value, one yield to the event loop, reseed and
 // draw, reading the entry). The reference is the least a hand-off costs: spawning /bin/true
 // once, measured in the same run.
+#include "SilentDialogs.h"
 #include "app/SystemClock.h"
 #include "base/ErrorReport.h"
 #include "base/SettingsStore.h"
@@ -44,16 +45,6 @@ public:
         return HandOff::started;
     }
     bool handOffFinished() const override { return true; }
-};
-
-class SilentDialogs : public Dialogs {
-public:
-    int shown = 0;
-    void notice(const QString&, const QString&) override { ++shown; }
-    void errorReport(const ErrorReport&) override { ++shown; }
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList showOpen(const CommonDialog&) override { return {}; }
-    QString showSave(const CommonDialog&) override { return {}; }
 };
 
 // Median microseconds of spawning /bin/true and waiting for it: the least that handing an

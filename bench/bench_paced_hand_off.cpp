@@ -5,6 +5,7 @@
 #include "BenchSupport.h"
 #include "LocalWebServer.h"
 #include "SessionBus.h"
+#include "SilentDialogs.h"
 #include "TestBrowserHome.h"
 #include "app/SystemClock.h"
 #include "base/Dialogs.h"
@@ -26,16 +27,6 @@ namespace {
 
 constexpr int picks = 30;
 constexpr double target = 1.5;
-
-class SilentDialogs : public Dialogs {
-public:
-    int shown = 0;
-    void notice(const QString&, const QString&) override { ++shown; }
-    void errorReport(const ErrorReport&) override { ++shown; }
-    QString inputBox(const QString&, const QString&) override { return {}; }
-    QStringList showOpen(const CommonDialog&) override { return {}; }
-    QString showSave(const CommonDialog&) override { return {}; }
-};
 
 // Handles events until the server has seen `count` requests whose path begins with `prefix`.
 bool waitForRequests(const LocalWebServer& server, const QString& prefix, int count) {
