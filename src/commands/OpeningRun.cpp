@@ -59,9 +59,12 @@ struct SkippedPicks {
     int count = 0;
     QString firstEntry;
 
+    // An entry may be any length; the box shows its start, as the list does.
+    static constexpr qsizetype shownLength = 200;
+
     void add(const QString& entry) {
         if (count++ == 0)
-            firstEntry = entry;
+            firstEntry = entry.size() > shownLength ? entry.first(shownLength) + u'\u2026' : entry;
     }
     QString notice(std::int32_t picks) const {
         return QStringLiteral("Not opened: %1 of %2 picks, whose entry begins with \"-\" and so "

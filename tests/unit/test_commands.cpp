@@ -98,6 +98,12 @@ private slots:
         QCOMPARE(notice.caption, QStringLiteral("Corvantis"));
         QVERIFY(fixture.env.dialogs.reports.empty());
         QCOMPARE(fixture.view.pointer, PointerState::Default);
+
+        // A long entry is named by its start: the box must not lay out megabytes of text.
+        fixture.list.clear();
+        appendAll(fixture.list, {QLatin1Char('-') + QString(1 << 20, QLatin1Char('y'))});
+        fixture.run(QStringLiteral("1"));
+        QVERIFY(fixture.env.dialogs.notices.back().text.size() < 1000);
     }
 
     void aCountThatIsNoNumberIsReportedAndTheRunEnds() {
