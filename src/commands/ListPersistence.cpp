@@ -16,10 +16,19 @@ namespace {
 // Statement numbers of the error reports: the restore is part of Form_Load, the save is
 // Form_QueryUnload.
 enum RestoreStatement : int { readStoredList = 132, fillList = 136 };
-enum SaveStatement : int { joinList = 102, writeStoredList = 110, yieldAfterSave = 112 };
+enum SaveStatement : int { writeStoredList = 110, yieldAfterSave = 112 };
 
 QString pathOf(const SettingsStore& settings, QLatin1StringView key) {
     return settings.pathOf(SettingsKeys::application, SettingsKeys::section, key);
+}
+
+// Stores the list under the key, joined as it is written: a large list needs no second copy
+// in memory. A failed write leaves the stored value as it was and throws Failure.
+void storeList(const WebsiteList& list, SettingsStore& settings, QLatin1StringView key) {
+    settings.writeUtf8(
+        SettingsKeys::application, SettingsKeys::section, key, [&list](AtomicFileWriter& file) {
+            StoredWebsites::write(list, [&file](QByteArrayView piece) { file.write(piece); });
+        });
 }
 
 // Keeps a copy of the stored list as "Websites.bak"; says how that went, for the report.
@@ -37,11 +46,9 @@ QString keepCopyOfStoredList(SettingsStore& settings) {
 }
 
 // Saves this session's list as "Websites.new"; says how that went, for the report.
-QString saveSessionListBeside(const QByteArray& joined, SettingsStore& settings) {
+QString saveSessionListBeside(const WebsiteList& list, SettingsStore& settings) {
     const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
-    if (const auto failure = ErrorTrap::failureOf([&] {
-            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section, beside, joined);
-        }))
+    if (const auto failure = ErrorTrap::failureOf([&] { storeList(list, settings, beside); }))
         return QStringLiteral("This session's list could not be saved: %1").arg(*failure);
     return QStringLiteral("This session's list was saved as %1.").arg(pathOf(settings, beside));
 }
@@ -50,14 +57,14 @@ QString saveSessionListBeside(const QByteArray& joined, SettingsStore& settings)
 // lose what was not read. It stays, a copy of it is kept, and this session's list goes beside
 // it (unless it is empty: that would only replace an earlier session's). One report says what
 // was done and what failed.
-void keepStoredListAndSaveBeside(const QByteArray& joined, SettingsStore& settings,
+void keepStoredListAndSaveBeside(const WebsiteList& list, SettingsStore& settings,
                                  ErrorTrap& trap) {
     QStringList said{QStringLiteral("The stored list %1 could not be read in full at start-up, so "
                                     "it was left as it was.")
                          .arg(pathOf(settings, SettingsKeys::websites)),
                      keepCopyOfStoredList(settings)};
-    if (!joined.isEmpty())
-        said << saveSessionListBeside(joined, settings);
+    if (list.count() > 0)
+        said << saveSessionListBeside(list, settings);
     said.removeAll(QString());
     trap.report(said.join(u' '), writeStoredList);
 }
@@ -78,22 +85,9 @@ bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& t
 
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
                      ErrorTrap& trap, bool storedListNotRestored) {
-    if (storedListNotRestored) {
-        QByteArray joined;
-        // A list that could not be put together is not written: an empty value would replace
-        // the stored list.
-        if (trap.run(joinList, [&] { joined = StoredWebsites::join(list); }))
-            keepStoredListAndSaveBeside(joined, settings, trap);
-    } else {
-        // Joined as it is written: a large list needs no second copy in memory. A failed write
-        // leaves the stored list as it was.
-        trap.run(writeStoredList, [&] {
-            settings.writeUtf8(SettingsKeys::application, SettingsKeys::section,
-                               SettingsKeys::websites, [&list](AtomicFileWriter& file) {
-                                   StoredWebsites::write(
-                                       list, [&file](QByteArrayView piece) { file.write(piece); });
-                               });
-        });
-    }
+    if (storedListNotRestored)
+        keepStoredListAndSaveBeside(list, settings, trap);
+    else
+        trap.run(writeStoredList, [&] { storeList(list, settings, SettingsKeys::websites); });
     trap.run(yieldAfterSave, [&] { view.yield(); });
 }

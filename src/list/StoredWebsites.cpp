@@ -3,18 +3,7 @@
 #include "base/TextDecoding.h"
 #include "list/WebsiteList.h"
 
-#include <algorithm>
 #include <utility>
-
-QByteArray StoredWebsites::join(const WebsiteList& list) {
-    qsizetype length = std::max(list.count() - 1, 0);
-    for (int row = 0; row < list.count(); ++row)
-        length += list.utf8(row).size();
-    QByteArray joined;
-    joined.reserve(length);
-    write(list, [&joined](QByteArrayView piece) { joined += piece; });
-    return joined;
-}
 
 void StoredWebsites::write(const WebsiteList& list,
                            const std::function<void(QByteArrayView)>& writePiece) {

@@ -12,8 +12,6 @@ namespace StoredWebsites {
 
 inline constexpr char separator = ';';
 
-QByteArray join(const WebsiteList& list);
-
 // Hands the joined form to writePiece in pieces, a chunk of many entries or one long entry at
 // a time, so that no copy of the whole list is made. What writePiece throws goes on.
 void write(const WebsiteList& list, const std::function<void(QByteArrayView)>& writePiece);
