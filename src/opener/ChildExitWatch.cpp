@@ -8,16 +8,16 @@ namespace {
 
 constexpr int pollIntervalMs = 50;
 
-// A file descriptor that becomes readable when the process ends; -1 when the kernel has none.
-int openPidfd(pid_t child) {
-    return static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+// A file descriptor that becomes readable when the process ends; none when the kernel has none.
+FileDescriptor openPidfd(pid_t child) {
+    return FileDescriptor(static_cast<int>(syscall(SYS_pidfd_open, child, 0)));
 }
 
 } // namespace
 
 ChildExitWatch::ChildExitWatch(pid_t child) : child_(child), pidfd_(openPidfd(child)) {
-    if (pidfd_ >= 0) {
-        exitNotifier_ = std::make_unique<QSocketNotifier>(pidfd_, QSocketNotifier::Read);
+    if (pidfd_.isOpen()) {
+        exitNotifier_ = std::make_unique<QSocketNotifier>(pidfd_.get(), QSocketNotifier::Read);
         QObject::connect(exitNotifier_.get(), &QSocketNotifier::activated, exitNotifier_.get(),
                          [this] { reapIfExited(); });
     } else {
@@ -26,12 +26,6 @@ ChildExitWatch::ChildExitWatch(pid_t child) : child_(child), pidfd_(openPidfd(ch
                          [this] { reapIfExited(); });
         exitPoll_->start(pollIntervalMs);
     }
-}
-
-ChildExitWatch::~ChildExitWatch() {
-    exitNotifier_.reset();
-    if (pidfd_ >= 0)
-        close(pidfd_);
 }
 
 void ChildExitWatch::reapIfExited() {

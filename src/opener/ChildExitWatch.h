@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/FileDescriptor.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
@@ -11,7 +13,6 @@
 class ChildExitWatch {
 public:
     explicit ChildExitWatch(pid_t child);
-    ~ChildExitWatch();
     ChildExitWatch(const ChildExitWatch&) = delete;
     ChildExitWatch& operator=(const ChildExitWatch&) = delete;
 
@@ -22,7 +23,7 @@ private:
 
     pid_t child_;
     bool exited_ = false;
-    int pidfd_ = -1;
+    FileDescriptor pidfd_; // declared before its notifier, so it is closed after it
     std::unique_ptr<QSocketNotifier> exitNotifier_;
     std::unique_ptr<QTimer> exitPoll_;
 };
