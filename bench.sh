@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds in Release with the benchmarks and runs every benchmark program in bench/. Each
-# prints lines of the form
+# Builds in Release with the benchmarks, in build/bench/ (build/release/ stays what ./run.sh
+# built), and runs every benchmark program in bench/. Each prints lines of the form
 #   BENCH <name> <value> <unit> target <op> <goal>
 # All of them run; the script then lists the figures that missed their target and exits
 # non-zero when one did, or when a benchmark program failed.
@@ -12,8 +12,8 @@ ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" mdbtools
 # bench_paced_hand_off drives a real chromium on an X server.
 ensure_packages xvfb x11-utils chromium dbus-daemon
 start_xvfb
-cmake --preset release -DCORVANTIS_BENCH=ON >/dev/null
-cmake --build --preset release -j"$(nproc)"
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 
 # missed_targets: reads BENCH lines and prints each one whose value misses its target.
@@ -30,10 +30,10 @@ missed_targets() {
 }
 
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+at_exit 'rm -f "$log"'
 failed=()
 missed=""
-for bench in build/release/bench/*; do
+for bench in build/bench/bench/*; do
     # The build folder also holds CMake's own folders, which pass [ -x ].
     [ -f "$bench" ] && [ -x "$bench" ] || continue
     name=$(basename "$bench")

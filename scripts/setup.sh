@@ -35,6 +35,24 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# at_exit COMMAND: runs COMMAND when the script ends, however it ends (success, failure, or an
+# interrupt), after the commands registered before it. One trap serves every caller, so that a
+# script's own clean-up cannot replace another's (such as the X server's).
+CORVANTIS_EXIT_ACTIONS=()
+at_exit() {
+    CORVANTIS_EXIT_ACTIONS+=("$1")
+    trap corvantis_run_exit_actions EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+}
+corvantis_run_exit_actions() {
+    local action
+    for action in "${CORVANTIS_EXIT_ACTIONS[@]}"; do
+        eval "$action" || true
+    done
+}
+
 # start_xvfb: starts an X server on a free display for the end-to-end tests and exports DISPLAY.
 start_xvfb() {
     local display
@@ -47,7 +65,7 @@ start_xvfb() {
         for _ in $(seq 1 50); do
             if xdpyinfo -display ":${display}" >/dev/null 2>&1; then
                 export DISPLAY=":${display}"
-                trap 'kill "$CORVANTIS_XVFB_PID" 2>/dev/null' EXIT
+                at_exit 'kill "$CORVANTIS_XVFB_PID" 2>/dev/null; wait "$CORVANTIS_XVFB_PID" 2>/dev/null'
                 return 0
             fi
             sleep 0.1
