@@ -1,6 +1,7 @@
 // Loads a default list of 100,000 records into the window ("Load Default List" through the real
 // reader program) and compares it with mdbtools' own export of the same file to /dev/null.
 #include "BenchSupport.h"
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/WebsiteListView.h"
 
@@ -51,8 +52,8 @@ int main(int argc, char* argv[]) {
 
     const double load = bench::bestSeconds(runs, [&] {
         window.websiteList().clear();
-        window.PushButton4->click();
-        window.ListView1->scrollToBottom();
+        loadDefaultListButton(window)->click();
+        websiteListView(window)->scrollToBottom();
         QApplication::processEvents(); // laid out and painted: the list shows the entries
     });
     if (window.websiteList().count() != records || !fixture.env.dialogs.reports.empty()) {

@@ -2,6 +2,7 @@
 // close; compares each with reading and copying the same stored file by `cat` and `cp`, and
 // the memory the restore takes with the stored size. Each timing is the best of a few runs.
 #include "BenchSupport.h"
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/WebsiteListView.h"
 
@@ -52,7 +53,7 @@ int main(int argc, char* argv[]) {
         restore.keepBest(bench::timingOf([&] {
             Form1& window = fixture.load();
             window.show();
-            window.ListView1->scrollToBottom();
+            websiteListView(window)->scrollToBottom();
             QApplication::processEvents(); // laid out and painted: the list shows the entries
         }));
         peakGrowth =

@@ -7,6 +7,7 @@
 // the program's part of each pick (progress value, one yield to the event loop, reseed and
 // draw, reading the entry). The reference is the least a hand-off costs: spawning /bin/true
 // once, measured in the same run.
+#include "Form1Controls.h"
 #include "SilentDialogs.h"
 #include "app/SystemClock.h"
 #include "base/ErrorReport.h"
@@ -109,7 +110,7 @@ int main(int argc, char* argv[]) {
         for (int entry = 0; entry < listSize; ++entry)
             append.add(QStringLiteral("http://site%1.example/page").arg(entry));
     }
-    window.Text1->setText(QString::number(picks));
+    countBox(window)->setText(QString::number(picks));
     window.show();
     QCoreApplication::processEvents();
 
@@ -117,7 +118,7 @@ int main(int argc, char* argv[]) {
     const double xdgShell = xdgShellMicroseconds(config.path());
     QElapsedTimer timer;
     timer.start();
-    window.PushButton2->click();
+    startButton(window)->click();
     const double perPick = double(timer.nsecsElapsed()) / 1000.0 / picks;
 
     if (shell.handedOver != picks || dialogs.shown != 0) {

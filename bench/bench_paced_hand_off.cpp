@@ -3,6 +3,7 @@
 // against 30 plain xdg-open calls one after another, measured in the same run. Needs an X
 // server in DISPLAY (./bench.sh starts one) and chromium.
 #include "BenchSupport.h"
+#include "Form1Controls.h"
 #include "LocalWebServer.h"
 #include "SessionBus.h"
 #include "SilentDialogs.h"
@@ -100,13 +101,13 @@ int main(int argc, char* argv[]) {
     window.Form_Load();
     for (int entry = 1; entry <= 50; ++entry)
         websites.append(server.address(QStringLiteral("/run/%1").arg(entry)));
-    window.Text1->setText(QString::number(picks));
+    countBox(window)->setText(QString::number(picks));
     window.show();
     QCoreApplication::processEvents();
 
     QElapsedTimer run;
     run.start();
-    window.PushButton2->click();
+    startButton(window)->click();
     const bool runShown = waitForRequests(server, QStringLiteral("/run/"), picks);
     const double runSeconds = double(run.nsecsElapsed()) / 1e9;
     browser.quit();

@@ -3,6 +3,7 @@
 // and the export of 1,000,000 checked entries, against `cp` of the written file. The import
 // and the references are timed as the best of a few runs.
 #include "BenchSupport.h"
+#include "Form1Controls.h"
 #include "app/SystemClock.h"
 #include "base/ErrorReport.h"
 #include "base/SettingsStore.h"
@@ -100,12 +101,12 @@ int main(int argc, char* argv[]) {
         const qint64 memoryBefore = bench::memoryBytes("VmRSS");
         bench::resetPeakMemory();
         imported.keepBest(bench::timingOf([&] {
-            window.PushButton10_Click();
+            loadTextFilesButton(window)->click();
             QCoreApplication::processEvents(); // the list lays out and paints its new rows
         }));
         peakGrowth = std::max(peakGrowth, double(bench::memoryBytes("VmHWM") - memoryBefore));
         finalGrowth = std::max(finalGrowth, double(bench::memoryBytes("VmRSS") - memoryBefore));
-        if (window.ListView1->model()->rowCount() != lineCount || dialogs.failures > 0)
+        if (websiteListView(window)->model()->rowCount() != lineCount || dialogs.failures > 0)
             qFatal("the import did not give %d entries", lineCount);
     }
 
@@ -123,7 +124,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::processEvents();
     const QString exportPath = folder.filePath(QStringLiteral("exported.txt"));
     dialogs.saveAnswer = exportPath;
-    const bench::Timing exported = bench::timingOf([&] { window.PushButton5_Click(); });
+    const bench::Timing exported = bench::timingOf([&] { saveTextFileButton(window)->click(); });
     if (dialogs.failures > 0 || QFileInfo(exportPath).size() < fileSize)
         qFatal("the export failed");
     const bench::Timing cp = bench::processTiming(

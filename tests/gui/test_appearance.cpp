@@ -1,5 +1,6 @@
 // Start-up's appearance steps on a real window: the skin and the hand cursor, present, absent
 // and broken, and what each leaves on the window and in the error reports.
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "base/FileAccess.h"
 #include "ui/AppIcon.h"
@@ -35,7 +36,7 @@ void hoverOverButton(Form1& window) {
     // From the window's surface, so that the move onto the button is a move wherever the
     // previous test left the mouse.
     QTest::mouseMove(&window, QPoint(3, 3));
-    QTest::mouseMove(window.PushButton1, window.PushButton1->rect().center());
+    QTest::mouseMove(addButton(window), addButton(window)->rect().center());
     QCOMPARE(window.pointerState(), PointerState::Custom);
 }
 
@@ -51,7 +52,7 @@ private slots:
         Form1& window = test.load();
 
         QCOMPARE(background(&window), buttonFace(&window));
-        QCOMPARE(background(window.Frame2), buttonFace(window.Frame2));
+        QCOMPARE(background(countFrame(window)), buttonFace(countFrame(window)));
         QCOMPARE(window.styleSheet(), QString::fromUtf8(shipped("x/o.cjs")));
         QVERIFY(test.env.dialogs.reports.empty());
     }
@@ -82,7 +83,7 @@ private slots:
 
         QVERIFY(window.SkinFramework1->styleSheet().isEmpty()); // nothing was loaded
         QCOMPARE(background(&window), QColor(Qt::white));
-        QCOMPARE(background(window.Frame2), QColor(Qt::white));
+        QCOMPARE(background(countFrame(window)), QColor(Qt::white));
         QVERIFY(window.styleSheet().isEmpty());
         QVERIFY(test.env.dialogs.reports.empty());
     }

@@ -1,5 +1,6 @@
 // Hover feedback on the shown window: the pointer state after the mouse moves over each part
 // of it, and the busy state that no move may change.
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
 #include "ui/WebsiteListView.h"
@@ -18,19 +19,20 @@ class TestAppearanceHover : public QObject {
     Form1& window() { return test_->window(); }
 
     QList<QWidget*> buttons() {
-        return {window().PushButton1, window().PushButton2, window().PushButton4,
-                window().PushButton5, window().PushButton6, window().PushButton9,
-                window().PushButton10};
+        return {
+            addButton(window()),          startButton(window()),    loadDefaultListButton(window()),
+            saveTextFileButton(window()), clearAllButton(window()), deleteSelectedButton(window()),
+            loadTextFilesButton(window())};
     }
 
     // The parts that bring the arrow back, by name, with a spot inside each.
     QList<std::pair<QString, std::pair<QWidget*, QPoint>>> arrowParts() {
-        return {{"list entries", {window().ListView1->viewport(), QPoint(40, 40)}},
-                {"list header", {window().ListView1->header(), QPoint(40, 5)}},
-                {"frame", {window().Frame2, QPoint(4, 50)}},
+        return {{"list entries", {websiteListView(window())->viewport(), QPoint(40, 40)}},
+                {"list header", {websiteListView(window())->header(), QPoint(40, 5)}},
+                {"frame", {countFrame(window()), QPoint(4, 50)}},
                 {"window surface", {&window(), QPoint(3, 3)}},
                 {"gap between buttons",
-                 {&window(), window().PushButton1->geometry().bottomLeft() + QPoint(10, 3)}}};
+                 {&window(), addButton(window())->geometry().bottomLeft() + QPoint(10, 3)}}};
     }
 
     // Moves the mouse from outside the window onto the spot, as a person would.
@@ -62,17 +64,17 @@ private slots:
 
     void theCountBoxAndTheProgressBarLeaveTheStateAsItWas() {
         for (PointerState before : {PointerState::Custom, PointerState::Default}) {
-            moveOnto(before == PointerState::Custom ? static_cast<QWidget*>(window().PushButton2)
-                                                    : window().ListView1->viewport(),
+            moveOnto(before == PointerState::Custom ? static_cast<QWidget*>(startButton(window()))
+                                                    : websiteListView(window())->viewport(),
                      QPoint(20, 10));
             QCOMPARE(window().pointerState(), before);
-            moveOnto(window().Text1, QPoint(30, 8));
+            moveOnto(countBox(window()), QPoint(30, 8));
             QCOMPARE(window().pointerState(), before);
-            moveOnto(window().Text1, QPoint(60, 10));
+            moveOnto(countBox(window()), QPoint(60, 10));
             QCOMPARE(window().pointerState(), before);
-            moveOnto(window().ProgressBar1, QPoint(30, 10));
+            moveOnto(progressBar(window()), QPoint(30, 10));
             QCOMPARE(window().pointerState(), before);
-            moveOnto(window().ProgressBar1, QPoint(90, 12));
+            moveOnto(progressBar(window()), QPoint(90, 12));
             QCOMPARE(window().pointerState(), before);
         }
     }
@@ -84,8 +86,8 @@ private slots:
             spots.append({button, button->rect().center()});
         for (const auto& [name, part] : arrowParts())
             spots.append(part);
-        spots.append({window().Text1, QPoint(30, 8)});
-        spots.append({window().ProgressBar1, QPoint(30, 10)});
+        spots.append({countBox(window()), QPoint(30, 8)});
+        spots.append({progressBar(window()), QPoint(30, 10)});
         for (const auto& [widget, spot] : spots) {
             moveOnto(widget, spot);
             QCOMPARE(window().pointerState(), PointerState::Busy);

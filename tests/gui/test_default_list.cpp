@@ -1,6 +1,7 @@
 // "Load Default List" through the real reader program, on databases written by jetwrite into a
 // temporary program folder.
 
+#include "Form1Controls.h"
 #include "JetFixtures.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
@@ -48,7 +49,7 @@ private slots:
         WindowUnderTest test;
         Form1& window = windowWith(test, {});
         window.websiteList().append(QStringLiteral("kept"));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.notices.size(), size_t(1));
         QCOMPARE(test.env.dialogs.notices[0].text,
                  test.env.programFolder.path() + QStringLiteral("/websites.mdb not found."));
@@ -61,7 +62,7 @@ private slots:
         WindowUnderTest test;
         Form1& window = windowWith(test, {});
         QVERIFY(QDir(test.env.programFolder.path()).mkdir(QStringLiteral("websites.mdb")));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.notices.size(), size_t(1));
         QCOMPARE(window.websiteList().count(), 0);
     }
@@ -72,7 +73,7 @@ private slots:
             test, websites({QStringLiteral("http://example.com"), QStringLiteral("example.org"),
                             QStringLiteral("https://example.net"), QString(),
                             QStringLiteral("  blanks kept  ")}));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(
             entriesOf(window.websiteList()),
             (QStringList{QStringLiteral("http://example.com"), QStringLiteral("http://example.org"),
@@ -88,8 +89,8 @@ private slots:
         WindowUnderTest test;
         Form1& window = windowWith(test, websites(urls));
         window.websiteList().append(QStringLiteral("http://mine.example"));
-        window.PushButton4->click();
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(entriesOf(window.websiteList()),
                  QStringList{QStringLiteral("http://mine.example")} + urls + urls);
     }
@@ -97,7 +98,7 @@ private slots:
     void emptyTableAddsNothingAndSaysNothing() {
         WindowUnderTest test;
         Form1& window = windowWith(test, websites({}));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(window.websiteList().count(), 0);
         QVERIFY(test.env.dialogs.reports.empty());
         QVERIFY(test.env.dialogs.notices.empty());
@@ -119,7 +120,7 @@ private slots:
             rows += {null, QStringLiteral("http://after%1.example").arg(i)};
         WindowUnderTest test;
         Form1& window = windowWith(test, websites(rows));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(114)});
         QCOMPARE(test.env.dialogs.reports[0].description(), description);
         rows.removeAll(null);
@@ -132,7 +133,7 @@ private slots:
             test, writeWith({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
                             {QStringLiteral("--column"), QStringLiteral("address:text")})
                       .database);
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(114)});
         QCOMPARE(window.websiteList().count(), 0);
     }
@@ -159,7 +160,7 @@ private slots:
         QFETCH(int, statement);
         WindowUnderTest test;
         Form1& window = windowWith(test, database);
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(statement)});
         QCOMPARE(window.websiteList().count(), 0);
     }
@@ -172,7 +173,7 @@ private slots:
         Form1& window = windowWith(test, writeWith({longUrl, foreign}, {QStringLiteral("--column"),
                                                                         QStringLiteral("url:memo")})
                                              .database);
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(entriesOf(window.websiteList()), (QStringList{longUrl, foreign}));
         QCOMPARE(longUrl.size(), 300);
     }
@@ -185,7 +186,7 @@ private slots:
             QStringLiteral("corvantis-mdb-reader"),
             "#!/bin/sh\nprintf 'V\\022\\000\\000\\000http://one.example'\nkill -SEGV $$\n");
         QFile::setPermissions(reader, QFile::permissions(reader) | QFile::ExeOwner);
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(112)});
         QCOMPARE(entriesOf(window.websiteList()),
                  QStringList{QStringLiteral("http://one.example")});
@@ -205,7 +206,7 @@ private slots:
             QStringLiteral("corvantis-mdb-reader"),
             "#!/bin/sh\nwhile :; do cat '" + block.toUtf8() + "' || exit; done\n");
         QFile::setPermissions(reader, QFile::permissions(reader) | QFile::ExeOwner);
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(112)});
         QCOMPARE(window.websiteList().count(), DefaultListReader::defaultLimits.records);
         QCOMPARE(window.websiteList().text(0), QStringLiteral("http://a"));
@@ -216,7 +217,7 @@ private slots:
         Form1& window = windowWith(test, websites({QStringLiteral("http://x.example")}));
         QVERIFY(
             QFile::remove(test.env.programFolder.filePath(QStringLiteral("corvantis-mdb-reader"))));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(112)});
         QCOMPARE(window.websiteList().count(), 0);
     }
@@ -225,7 +226,7 @@ private slots:
         const QStringList urls = numberedUrls(100'000);
         WindowUnderTest test;
         Form1& window = windowWith(test, websites(urls));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QVERIFY(test.env.dialogs.reports.empty());
         QCOMPARE(entriesOf(window.websiteList()), prefixed(urls));
     }

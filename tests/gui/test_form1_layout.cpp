@@ -1,3 +1,4 @@
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
 #include "ui/WebsiteListView.h"
@@ -16,9 +17,9 @@ private slots:
         TestPlatform env;
         WebsiteList websites;
         Form1 window(env.platform(), websites);
-        QCOMPARE(window.Text1->text(), QStringLiteral("1"));
-        QCOMPARE(window.ProgressBar1->text(), QStringLiteral("Progress Bar"));
-        QCOMPARE(window.ProgressBar1->value(), 0);
+        QCOMPARE(countBox(window)->text(), QStringLiteral("1"));
+        QCOMPARE(progressBar(window)->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(progressBar(window)->value(), 0);
         QCOMPARE(window.websiteList().columnCount(), 0);
         QVERIFY(!window.hasCustomPointer());
     }
@@ -30,31 +31,31 @@ private slots:
         QCOMPARE(w.minimumSize(), w.maximumSize()); // cannot be resized
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QCOMPARE(w.ListView1->geometry(), QRect(8, 8, 520, 169));
-        QCOMPARE(w.PushButton1->geometry(), QRect(8, 183, 256, 27));
-        QCOMPARE(w.PushButton9->geometry(), QRect(272, 183, 256, 27));
-        QCOMPARE(w.PushButton4->geometry(), QRect(8, 217, 256, 27));
-        QCOMPARE(w.PushButton6->geometry(), QRect(272, 217, 256, 27));
-        QCOMPARE(w.PushButton10->geometry(), QRect(8, 251, 256, 27));
-        QCOMPARE(w.PushButton5->geometry(), QRect(272, 251, 256, 27));
-        QCOMPARE(w.Frame2->geometry(), QRect(8, 282, 520, 61));
-        QCOMPARE(w.Text1->geometry(), QRect(16, 24, 488, 22));
-        QCOMPARE(w.Text1->parentWidget(), w.Frame2);
-        QCOMPARE(w.PushButton2->geometry(), QRect(8, 351, 520, 27));
-        QCOMPARE(w.ProgressBar1->geometry(), QRect(8, 386, 520, 27));
+        QCOMPARE(websiteListView(w)->geometry(), QRect(8, 8, 520, 169));
+        QCOMPARE(addButton(w)->geometry(), QRect(8, 183, 256, 27));
+        QCOMPARE(deleteSelectedButton(w)->geometry(), QRect(272, 183, 256, 27));
+        QCOMPARE(loadDefaultListButton(w)->geometry(), QRect(8, 217, 256, 27));
+        QCOMPARE(clearAllButton(w)->geometry(), QRect(272, 217, 256, 27));
+        QCOMPARE(loadTextFilesButton(w)->geometry(), QRect(8, 251, 256, 27));
+        QCOMPARE(saveTextFileButton(w)->geometry(), QRect(272, 251, 256, 27));
+        QCOMPARE(countFrame(w)->geometry(), QRect(8, 282, 520, 61));
+        QCOMPARE(countBox(w)->geometry(), QRect(16, 24, 488, 22));
+        QCOMPARE(countBox(w)->parentWidget(), countFrame(w));
+        QCOMPARE(startButton(w)->geometry(), QRect(8, 351, 520, 27));
+        QCOMPARE(progressBar(w)->geometry(), QRect(8, 386, 520, 27));
     }
 
     void textsFontsAndNames() {
         WindowUnderTest fixture;
         Form1& w = fixture.load();
         const QList<QPair<QPushButton*, QString>> buttons = {
-            {w.PushButton1, "Add Website"},
-            {w.PushButton4, "Load Default List"},
-            {w.PushButton6, "Clear All Websites"},
-            {w.PushButton9, "Delete Selected Website"},
-            {w.PushButton10, "Load Websites From Text File"},
-            {w.PushButton2, "Start Opening Websites"},
-            {w.PushButton5, "Save Websites To Text File"},
+            {addButton(w), "Add Website"},
+            {loadDefaultListButton(w), "Load Default List"},
+            {clearAllButton(w), "Clear All Websites"},
+            {deleteSelectedButton(w), "Delete Selected Website"},
+            {loadTextFilesButton(w), "Load Websites From Text File"},
+            {startButton(w), "Start Opening Websites"},
+            {saveTextFileButton(w), "Save Websites To Text File"},
         };
         for (const auto& [button, text] : buttons) {
             QCOMPARE(button->text(), text);
@@ -63,21 +64,22 @@ private slots:
             QCOMPARE(button->font().pointSizeF(), 11.25);
             QVERIFY(button->font().bold());
         }
-        for (QWidget* nine : {static_cast<QWidget*>(&w), static_cast<QWidget*>(w.ListView1),
-                              static_cast<QWidget*>(w.Frame2), static_cast<QWidget*>(w.Text1)}) {
+        for (QWidget* nine :
+             {static_cast<QWidget*>(&w), static_cast<QWidget*>(websiteListView(w)),
+              static_cast<QWidget*>(countFrame(w)), static_cast<QWidget*>(countBox(w))}) {
             QCOMPARE(nine->font().family(), QStringLiteral("Arial"));
             QCOMPARE(nine->font().pointSizeF(), 9.0);
             QVERIFY(nine->font().bold());
         }
         const QString question = QStringLiteral("How many random websites would you like to open?");
-        QCOMPARE(w.Frame2->title(), question);
-        QCOMPARE(w.Text1->accessibleName(), question);
-        QCOMPARE(w.ListView1->accessibleName(), QStringLiteral("Websites"));
-        QCOMPARE(w.ProgressBar1->accessibleName(), QStringLiteral("Progress Bar"));
+        QCOMPARE(countFrame(w)->title(), question);
+        QCOMPARE(countBox(w)->accessibleName(), question);
+        QCOMPARE(websiteListView(w)->accessibleName(), QStringLiteral("Websites"));
+        QCOMPARE(progressBar(w)->accessibleName(), QStringLiteral("Progress Bar"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.appTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(w.Frame2->palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(countFrame(w)->palette().color(QPalette::Window), QColor(Qt::white));
     }
 
     void listHasOneCheckableColumn() {
@@ -85,9 +87,9 @@ private slots:
         fixture.env.storeSetting("Websites", "a;b");
         Form1& w = fixture.load();
         QCOMPARE(w.websiteList().columnCaptions(), QStringList{" Websites"});
-        QCOMPARE(w.ListView1->header()->sectionSize(0), 467); // 7000 twips
-        QCOMPARE(w.ListView1->selectionMode(), QAbstractItemView::SingleSelection);
-        QCOMPARE(w.ListView1->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(websiteListView(w)->header()->sectionSize(0), 467); // 7000 twips
+        QCOMPARE(websiteListView(w)->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(websiteListView(w)->editTriggers(), QAbstractItemView::NoEditTriggers);
         const QModelIndex first = w.websiteList().index(0, 0);
         QVERIFY(w.websiteList().flags(first) & Qt::ItemIsUserCheckable);
         QCOMPARE(first.data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
@@ -98,15 +100,17 @@ private slots:
         Form1& w = fixture.load();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.ListView1->setFocus();
-        const QList<QWidget*> expected = {w.PushButton1, w.PushButton4,  w.PushButton6,
-                                          w.PushButton9, w.PushButton10, w.PushButton2,
-                                          w.PushButton5, w.Text1,        w.ListView1};
+        websiteListView(w)->setFocus();
+        const QList<QWidget*> expected = {addButton(w),           loadDefaultListButton(w),
+                                          clearAllButton(w),      deleteSelectedButton(w),
+                                          loadTextFilesButton(w), startButton(w),
+                                          saveTextFileButton(w),  countBox(w),
+                                          websiteListView(w)};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }
-        QCOMPARE(w.ProgressBar1->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(progressBar(w)->focusPolicy(), Qt::NoFocus);
     }
 };
 

@@ -1,3 +1,4 @@
+#include "Form1Controls.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "ui/WebsiteListView.h"
@@ -23,10 +24,10 @@ public:
         return form;
     }
     void select(int row) {
-        window().ListView1->setCurrentIndex(window().websiteList().index(row, 0));
+        websiteListView(window())->setCurrentIndex(window().websiteList().index(row, 0));
     }
     QPoint inWindow(QPoint inViewport) {
-        return window().ListView1->viewport()->mapTo(&window(), inViewport);
+        return websiteListView(window())->viewport()->mapTo(&window(), inViewport);
     }
     void doubleClickAt(QPoint inViewport) {
         QTest::mouseDClick(window().windowHandle(), Qt::LeftButton, {}, inWindow(inViewport));
@@ -35,11 +36,12 @@ public:
         QTest::mouseClick(window().windowHandle(), Qt::LeftButton, {}, inWindow(inViewport));
     }
     QPoint textOf(int row) {
-        const QRect cell = window().ListView1->visualRect(window().websiteList().index(row, 0));
+        const QRect cell =
+            websiteListView(window())->visualRect(window().websiteList().index(row, 0));
         return {cell.left() + cell.width() / 2, cell.center().y()};
     }
     QPoint checkBoxOf(int row) {
-        QAbstractItemView* view = window().ListView1;
+        QAbstractItemView* view = websiteListView(window());
         QStyleOptionViewItem option;
         option.initFrom(view);
         option.rect = view->visualRect(window().websiteList().index(row, 0));
@@ -63,7 +65,7 @@ private slots:
         for (const char* answer : {"example.com", "https://secure.example", "http://a", "   "})
             fixture.env.dialogs.inputAnswers.enqueue(answer);
         for (int press = 0; press < 4; ++press)
-            form.PushButton1->click();
+            addButton(form)->click();
 
         QCOMPARE(entriesOf(form.websiteList()),
                  (QStringList{"http://a", "http://example.com", "https://secure.example",
@@ -78,7 +80,7 @@ private slots:
     void cancelledAddAddsNothing() {
         EditFixture fixture;
         Form1& form = fixture.start({"http://a"});
-        form.PushButton1->click(); // no answer: the box was cancelled or confirmed empty
+        addButton(form)->click(); // no answer: the box was cancelled or confirmed empty
         QCOMPARE(entriesOf(form.websiteList()), QStringList{"http://a"});
     }
 
@@ -86,15 +88,15 @@ private slots:
         EditFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b", "http://c"});
         fixture.select(1);
-        form.PushButton9->click();
+        deleteSelectedButton(form)->click();
         QCOMPARE(entriesOf(form.websiteList()), (QStringList{"http://a", "http://c"}));
     }
 
-    void deleteSelectedWithNothingSelectedReports102() {
+    void deleteSelectedWithNothingSelectedIsReported() {
         EditFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b"});
-        form.ListView1->selectionModel()->clear();
-        form.PushButton9->click();
+        websiteListView(form)->selectionModel()->clear();
+        deleteSelectedButton(form)->click();
         QCOMPARE(entriesOf(form.websiteList()), (QStringList{"http://a", "http://b"}));
         QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.PushButton9_Click 102"});
     }
@@ -103,10 +105,10 @@ private slots:
         EditFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b"});
         form.setPointerState(PointerState::Busy);
-        form.PushButton6->click();
+        clearAllButton(form)->click();
         QCOMPARE(form.websiteList().count(), 2);
         form.setPointerState(PointerState::Default);
-        form.PushButton6->click();
+        clearAllButton(form)->click();
         QCOMPARE(form.websiteList().count(), 0);
         QVERIFY(fixture.env.dialogs.reports.empty());
     }
@@ -116,9 +118,9 @@ private slots:
         Form1& form = fixture.start({"http://a", "http://b"});
         form.setPointerState(PointerState::Busy);
         fixture.select(0);
-        form.PushButton9->click();
+        deleteSelectedButton(form)->click();
         fixture.env.dialogs.inputAnswers.enqueue("c.example");
-        form.PushButton1->click();
+        addButton(form)->click();
         QCOMPARE(entriesOf(form.websiteList()), (QStringList{"http://b", "http://c.example"}));
     }
 
@@ -134,7 +136,7 @@ private slots:
         EditFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b", "http://c"});
         fixture.select(0);
-        QTest::keyClick(form.ListView1, Qt::Key_Delete, modifiers);
+        QTest::keyClick(websiteListView(form), Qt::Key_Delete, modifiers);
         QCOMPARE(entriesOf(form.websiteList()), (QStringList{"http://b", "http://c"}));
     }
 
@@ -143,12 +145,12 @@ private slots:
         Form1& form = fixture.start({"http://a", "http://b"});
         fixture.select(0);
         form.setPointerState(PointerState::Busy);
-        QTest::keyClick(form.ListView1, Qt::Key_Delete);
+        QTest::keyClick(websiteListView(form), Qt::Key_Delete);
         QCOMPARE(form.websiteList().count(), 2);
         form.setPointerState(PointerState::Default);
-        form.ListView1->selectionModel()->clear();
-        QTest::keyClick(form.ListView1, Qt::Key_Delete);
-        QTest::keyClick(form.ListView1, Qt::Key_Backspace);
+        websiteListView(form)->selectionModel()->clear();
+        QTest::keyClick(websiteListView(form), Qt::Key_Delete);
+        QTest::keyClick(websiteListView(form), Qt::Key_Backspace);
         QCOMPARE(form.websiteList().count(), 2);
         QVERIFY(fixture.env.dialogs.reports.empty());
     }

@@ -1,3 +1,4 @@
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
 #include "ui/WebsiteListView.h"
@@ -27,9 +28,9 @@ public:
         form.show();
         for (const QString& entry : entries)
             form.websiteList().append(entry);
-        form.Text1->setText(count);
+        countBox(form)->setText(count);
         env.shell.onOpen = [this, &form](const QString& address) {
-            seen.push_back({address, form.ProgressBar1->exactValue(), form.pointerState()});
+            seen.push_back({address, progressBar(form)->exactValue(), form.pointerState()});
         };
         return form;
     }
@@ -41,8 +42,8 @@ public:
 };
 
 bool endedIdle(Form1& form) {
-    return form.pointerState() == PointerState::Default && form.ProgressBar1->exactValue() == 0.0 &&
-           form.ProgressBar1->barText() == QStringLiteral("Progress Bar");
+    return form.pointerState() == PointerState::Default && progressBar(form)->exactValue() == 0.0 &&
+           progressBar(form)->barText() == QStringLiteral("Progress Bar");
 }
 
 } // namespace
@@ -57,7 +58,7 @@ private slots:
         RunFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b c", "http://d"}, "4");
         fixture.env.random.draws = {0.0, 0.5, 0.99, 0.34};
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.env.shell.opened,
                  (QStringList{"http://a", "http://b c", "http://d", "http://b c"}));
@@ -85,7 +86,7 @@ private slots:
         QFETCH(int, opened);
         RunFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b"}, count);
-        form.PushButton2->click();
+        startButton(form)->click();
         QCOMPARE(fixture.env.shell.opened.size(), opened);
         QVERIFY(endedIdle(form));
         QVERIFY(fixture.reportPlaces().isEmpty());
@@ -95,7 +96,7 @@ private slots:
         RunFixture fixture;
         Form1& form = fixture.start({"http://only"}, "3");
         fixture.env.random.draws = {0.0, 0.7, 0.999};
-        form.PushButton2->click();
+        startButton(form)->click();
         QCOMPARE(fixture.env.shell.opened, QStringList(3, "http://only"));
     }
 
@@ -103,14 +104,14 @@ private slots:
         RunFixture fixture;
         Form1& form = fixture.start({}, "not a number");
         form.setProgressValue(40.0);
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.env.dialogs.notices.size(), size_t(1));
         QCOMPARE(fixture.env.dialogs.notices[0].text, QStringLiteral("No Websites added."));
         QCOMPARE(fixture.env.dialogs.notices[0].caption, form.appTitle());
         QVERIFY(fixture.reportPlaces().isEmpty()); // the count was not converted
         QCOMPARE(form.pointerState(), PointerState::Default);
-        QCOMPARE(form.ProgressBar1->exactValue(), 40.0);
+        QCOMPARE(progressBar(form)->exactValue(), 40.0);
     }
 
     void badCountReportsOnceAndEndsIdle_data() {
@@ -128,7 +129,7 @@ private slots:
         QFETCH(QString, description);
         RunFixture fixture;
         Form1& form = fixture.start({"http://a"}, count);
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.reportPlaces(), QStringList{"Form1.PushButton2_Click 104"});
         QCOMPARE(fixture.env.dialogs.reports[0].description(), description);
@@ -141,11 +142,11 @@ private slots:
         Form1& form = fixture.start({"http://last"}, "50");
         fixture.env.shell.onOpen = [&](const QString&) {
             fixture.duringNextYield([&] {
-                form.ListView1->setCurrentIndex(form.websiteList().index(0, 0));
-                form.PushButton9->click(); // Delete Selected works during a run
+                websiteListView(form)->setCurrentIndex(form.websiteList().index(0, 0));
+                deleteSelectedButton(form)->click(); // Delete Selected works during a run
             });
         };
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.env.shell.opened, QStringList{"http://last"});
         QCOMPARE(fixture.reportPlaces(), QStringList{"Form1.PushButton2_Click 112"});
@@ -157,10 +158,10 @@ private slots:
         Form1& form = fixture.start({"http://a", "http://b", "http://c"}, "3");
         fixture.env.random.draws = {0.99};
         fixture.duringNextYield([&] {
-            form.ListView1->setCurrentIndex(form.websiteList().index(2, 0));
-            form.PushButton9->click();
+            websiteListView(form)->setCurrentIndex(form.websiteList().index(2, 0));
+            deleteSelectedButton(form)->click();
         });
-        form.PushButton2->click();
+        startButton(form)->click();
         QCOMPARE(fixture.env.shell.opened, QStringList(3, "http://b"));
         QVERIFY(fixture.reportPlaces().isEmpty());
     }
@@ -170,16 +171,16 @@ private slots:
         Form1& form = fixture.start({"http://a"}, "2");
         fixture.env.random.draws = {0.99};
         fixture.env.dialogs.inputAnswers.enqueue("new.example");
-        fixture.duringNextYield([&] { form.PushButton1->click(); });
-        form.PushButton2->click();
+        fixture.duringNextYield([&] { addButton(form)->click(); });
+        startButton(form)->click();
         QCOMPARE(fixture.env.shell.opened, QStringList(2, "http://new.example"));
     }
 
     void clearDoesNothingDuringARun() {
         RunFixture fixture;
         Form1& form = fixture.start({"http://a", "http://b"}, "2");
-        fixture.duringNextYield([&] { form.PushButton6->click(); });
-        form.PushButton2->click();
+        fixture.duringNextYield([&] { clearAllButton(form)->click(); });
+        startButton(form)->click();
         QCOMPARE(form.websiteList().count(), 2);
         QCOMPARE(fixture.env.shell.opened.size(), 2);
     }
@@ -190,10 +191,10 @@ private slots:
         RunFixture fixture;
         Form1& form = fixture.start({"http://a"}, "2");
         fixture.duringNextYield([&] {
-            form.Text1->setText("3");
-            form.PushButton2->click();
+            countBox(form)->setText("3");
+            startButton(form)->click();
         });
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.env.shell.opened.size(), 5);
         std::vector<PointerState> pointers;
@@ -212,7 +213,7 @@ private slots:
         fixture.env.shell.onOpen = [&](const QString&) {
             fixture.duringNextYield([&] { form.close(); });
         };
-        form.PushButton2->click();
+        startButton(form)->click();
 
         QCOMPARE(fixture.env.shell.opened.size(), 1);
         QCOMPARE(unloaded.count(), 1);

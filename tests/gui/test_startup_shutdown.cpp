@@ -1,3 +1,4 @@
+#include "Form1Controls.h"
 #include "WindowUnderTest.h"
 #include "ui/ProgressBar.h"
 
@@ -14,7 +15,7 @@ private slots:
         WindowUnderTest fixture;
         Form1& w = fixture.load();
         QCOMPARE(w.websiteList().count(), 0);
-        QCOMPARE(w.Text1->text(), QStringLiteral("3"));
+        QCOMPARE(countBox(w)->text(), QStringLiteral("3"));
         QCOMPARE(fixture.env.storedSetting("No of Websites"), QByteArray("3"));
         QVERIFY(fixture.env.dialogs.reports.empty());
     }
@@ -23,10 +24,10 @@ private slots:
         WindowUnderTest fixture;
         fixture.env.storeSetting("No of Websites", "lots");
         Form1& w = fixture.load();
-        QCOMPARE(w.Text1->text(), QStringLiteral("lots"));
-        w.Text1->clear();
+        QCOMPARE(countBox(w)->text(), QStringLiteral("lots"));
+        countBox(w)->clear();
         QCOMPARE(fixture.env.storedSetting("No of Websites"), QByteArray());
-        w.Text1->setText("12,5 x");
+        countBox(w)->setText("12,5 x");
         QCOMPARE(fixture.env.storedSetting("No of Websites"), QByteArray("12,5 x"));
     }
 
@@ -66,7 +67,7 @@ private slots:
         fixture.env.storeSetting("No of Websites", "7");
         Form1& w = fixture.load();
         QCOMPARE(fixture.env.dialogs.reportPlaces(), QStringList{"Form1.Form_Load 132"});
-        QCOMPARE(w.Text1->text(), QStringLiteral("7")); // start-up went on after the report
+        QCOMPARE(countBox(w)->text(), QStringLiteral("7")); // start-up went on after the report
         w.websiteList().append("new");
         w.close();
         // The folder cannot be replaced by the save: reported, and nothing of it is lost.

@@ -1,5 +1,6 @@
 // "Save Websites To Text File" on a real window, with the save dialog answered from a script
 // and real files in a temporary folder.
+#include "Form1Controls.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/WebsiteList.h"
@@ -70,7 +71,7 @@ private slots:
         window.CommonDialog1.fileName = QStringLiteral("left from before");
         test.env.dialogs.saveAnswers.enqueue(path);
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QCOMPARE(contentOf(path), QByteArray(" Websites" + QByteArray(11, ' ') + "\t\r\n" +
                                              "a.com" + QByteArray(15, ' ') + "\t\r\n"));
@@ -96,9 +97,9 @@ private slots:
         test.env.dialogs.saveAnswers.enqueue(empty);
         test.env.dialogs.saveAnswers.enqueue(unchecked);
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
         addEntries(window.websiteList(), {"http://twelve"}, {});
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QCOMPARE(contentOf(empty), QByteArray(" Websites\t\r\n"));
         QCOMPARE(contentOf(unchecked), QByteArray(" Websites    \t\r\n"));
@@ -113,7 +114,7 @@ private slots:
         const QString path = folder_.filePath("columns.txt");
         test.env.dialogs.saveAnswers.enqueue(path);
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QCOMPARE(contentOf(path), QByteArray(" Websites" + QByteArray(10, ' ') + "\tVisited\t\r\n" +
                                              "b" + QByteArray(18, ' ') + "\t       \t\r\n"));
@@ -125,7 +126,7 @@ private slots:
         window.CommonDialog1.fileName = folder_.filePath("from an earlier save.txt");
         window.setPointerState(PointerState::Custom);
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QVERIFY(!QFileInfo::exists(folder_.filePath("from an earlier save.txt")));
         QCOMPARE(window.pointerState(), PointerState::Custom);
@@ -147,7 +148,7 @@ private slots:
         addEntries(window.websiteList(), {"a", "b", "c"}, {0, 1, 2});
         test.env.dialogs.saveAnswers.enqueue(folder.filePath(name));
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({saveProcedure + " 136"}));
         QVERIFY(QFileInfo(folder.filePath("a folder")).isDir());
@@ -171,7 +172,7 @@ private slots:
         test.env.dialogs.saveAnswers.enqueue(path);
         {
             FileSizeLimit limit(64 * 1024);
-            window.PushButton5_Click();
+            saveTextFileButton(window)->click();
         }
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({saveProcedure + " 180"}));
         QCOMPARE(contentOf(path), QByteArray("the old list\r\n"));
@@ -189,7 +190,7 @@ private slots:
             Form1& window = test.load();
             addEntries(window.websiteList(), {"x"}, {0});
             test.env.dialogs.saveAnswers.enqueue(QString::fromLocal8Bit(childTarget));
-            window.PushButton5_Click();
+            saveTextFileButton(window)->click();
             QCOMPARE(test.env.dialogs.reportPlaces(), QStringList());
             return;
         }
@@ -235,7 +236,7 @@ private slots:
                 window.websiteList().removeAt(2);
         });
 
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
 
         QCOMPARE(pointerInNestedCommand, std::optional(PointerState::Busy));
         QVERIFY(test.env.dialogs.reports.empty());
@@ -250,13 +251,13 @@ private slots:
         addEntries(window.websiteList(), {"http://ünïcode.example", "ab"}, {0, 1});
         const QString path = folder_.filePath("round trip.txt");
         test.env.dialogs.saveAnswers.enqueue(path);
-        window.PushButton5_Click();
+        saveTextFileButton(window)->click();
         QVERIFY(contentOf(path).contains("http://\xC3\xBCn\xC3\xAF"
                                          "code.example\t\r\n"));
 
         window.websiteList().clear();
         test.env.dialogs.openAnswers.enqueue({path});
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
 
         QCOMPARE(window.websiteList().count(), 3);
         QCOMPARE(window.websiteList().text(0), QStringLiteral(" Websites             \t"));

@@ -1,5 +1,6 @@
 // "Load Websites From Text File" on a real window, with the file dialog answered from a script
 // and real files in a temporary folder.
+#include "Form1Controls.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "list/WebsiteList.h"
@@ -27,7 +28,7 @@ private slots:
         const QString path = writeFile("one.txt", "a\r\nb\r\n\r\n c\t\r\n");
         test.env.dialogs.openAnswers.enqueue({path});
 
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
 
         QCOMPARE(entriesOf(window.websiteList()), QStringList({"kept", "a", "b", "", " c\t"}));
         QCOMPARE(test.env.dialogs.shownDialogs.size(), size_t{1});
@@ -51,8 +52,8 @@ private slots:
         test.env.dialogs.openAnswers.enqueue({b, a, c});
         test.env.dialogs.openAnswers.enqueue({a});
 
-        window.PushButton10_Click();
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
+        loadTextFilesButton(window)->click();
 
         QCOMPARE(entriesOf(window.websiteList()),
                  QStringList({"b1", "b2", "", "http://a", "c1", "c2", "http://a"}));
@@ -67,7 +68,7 @@ private slots:
         const QString c = writeFile("c.txt", "c\r\n");
         test.env.dialogs.openAnswers.enqueue({a, folder_.filePath("gone.txt"), c});
 
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
 
         QCOMPARE(entriesOf(window.websiteList()), QStringList({"a", "c"}));
         QCOMPARE(test.env.dialogs.notices.size(), size_t{1});
@@ -85,11 +86,11 @@ private slots:
         test.env.dialogs.openAnswers.enqueue({folder_.filePath("folder.txt")});
         test.env.dialogs.openAnswers.enqueue({folder_.filePath("folder.txt"), a});
 
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({"Form1.PushButton10_Click 120"}));
         QCOMPARE(window.pointerState(), PointerState::Default);
 
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(),
                  QStringList({"Form1.PushButton10_Click 120", "Form1.PushButton10_Click 134"}));
         QVERIFY(
@@ -104,7 +105,7 @@ private slots:
         Form1& window = test.load();
         test.env.dialogs.openAnswers.enqueue({QStringLiteral("/dev/zero")});
 
-        window.PushButton10_Click();
+        loadTextFilesButton(window)->click();
 
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({"Form1.PushButton10_Click 120"}));
         QCOMPARE(window.websiteList().count(), 0);
@@ -115,7 +116,7 @@ private slots:
         Form1& window = test.load();
         window.setPointerState(PointerState::Custom);
 
-        window.PushButton10_Click(); // no answer scripted: the user cancels
+        loadTextFilesButton(window)->click(); // no answer scripted: the user cancels
 
         QCOMPARE(window.websiteList().count(), 0);
         QCOMPARE(window.pointerState(), PointerState::Custom);

@@ -1,5 +1,6 @@
 // The website list as people and screen readers meet it: a table of one column whose cells are
 // the entries, the header above them, rows one line high with and without the skin.
+#include "Form1Controls.h"
 #include "TestFiles.h"
 #include "WindowUnderTest.h"
 #include "ui/WebsiteListView.h"
@@ -28,7 +29,7 @@ private slots:
         appendAll(form.websiteList(), {"http://a", "http://b"});
         form.websiteList().setChecked(1, true);
 
-        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(form.ListView1);
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(websiteListView(form));
         QCOMPARE(list->role(), QAccessible::Table);
         QCOMPARE(list->text(QAccessible::Name), QStringLiteral("Websites"));
         QAccessibleTableInterface* table = list->tableInterface();
@@ -50,14 +51,14 @@ private slots:
         Form1& form = fixture.load();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QHeaderView* header = form.ListView1->header();
+        QHeaderView* header = websiteListView(form)->header();
         QVERIFY(header->isVisible());
         QCOMPARE(header->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral(" Websites"));
         QCOMPARE(header->defaultAlignment(), Qt::AlignLeft | Qt::AlignVCenter);
         QVERIFY(!header->sectionsClickable());
-        QVERIFY(!form.ListView1->verticalHeader()->isVisible());
-        QVERIFY(!form.ListView1->showGrid());
+        QVERIFY(!websiteListView(form)->verticalHeader()->isVisible());
+        QVERIFY(!websiteListView(form)->showGrid());
     }
 
     void rowsAreOneLineHighAndWholeAtTheEnd_data() {
@@ -79,7 +80,7 @@ private slots:
         appendAll(form.websiteList(), entries);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        WebsiteListView* view = form.ListView1;
+        WebsiteListView* view = websiteListView(form);
         const QAbstractItemView* asItemView = view; // where the hint for a row is public
         QCOMPARE(view->rowHeight(0), asItemView->sizeHintForRow(0));
 
@@ -98,8 +99,9 @@ private slots:
         form.websiteList().append(longEntry);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form)); // painted without laying out 20 MB
-        QAccessibleInterface* cell =
-            QAccessible::queryAccessibleInterface(form.ListView1)->tableInterface()->cellAt(0, 0);
+        QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(websiteListView(form))
+                                         ->tableInterface()
+                                         ->cellAt(0, 0);
         QCOMPARE(cell->text(QAccessible::Name).size(), WebsiteList::shownLength + 1);
         QCOMPARE(form.websiteList().text(0), longEntry);
     }
