@@ -1,8 +1,8 @@
 #include "base/FileAccess.h"
 
 #include "base/Failure.h"
+#include "base/RegularFileReader.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 bool FileExists(const QString& path) {
@@ -10,19 +10,17 @@ bool FileExists(const QString& path) {
 }
 
 QByteArray readSmallFile(const QString& path, qint64 maxBytes, const QString& what) {
-    // Opening a FIFO would block start-up for ever, and a device may never end.
-    if (const QFileInfo info(path); info.exists() && !info.isFile())
-        throw Failure(
-            QStringLiteral("Cannot read the %1 %2: it is not a regular file").arg(what, path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(
-            QStringLiteral("Cannot read the %1 %2: %3").arg(what, path, file.errorString()));
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(
-            QStringLiteral("Cannot read the %1 %2: %3").arg(what, path, file.errorString()));
+    const QString name = QStringLiteral("the %1 %2").arg(what, path);
+    auto opened = RegularFileReader::tryOpen(path, name);
+    if (const auto* refused = std::get_if<RegularFileReader::Refusal>(&opened)) {
+        // A folder is named as what it is not, as any other file that is not a regular one.
+        const bool notRegular = refused->kind == RegularFileReader::Refusal::Kind::notRegular;
+        throw Failure(QStringLiteral("Cannot read %1: %2")
+                          .arg(name, notRegular ? QStringLiteral("it is not a regular file")
+                                                : refused->reason()));
+    }
+    QByteArray bytes = std::get<RegularFileReader>(opened).readAtMost(maxBytes);
     if (bytes.size() > maxBytes)
-        throw Failure(QStringLiteral("The %1 %2 is too large").arg(what, path));
+        throw Failure(QStringLiteral("The %1 is too large").arg(name));
     return bytes;
 }

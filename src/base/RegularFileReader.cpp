@@ -11,41 +11,55 @@
 
 namespace {
 
-[[noreturn]] void refuse(const QString& path, const struct stat& info) {
-    if (S_ISDIR(info.st_mode))
-        throw Failure(QStringLiteral("Cannot read %1: it is a folder").arg(path));
-    throw Failure(QStringLiteral("Cannot read %1: it is not a regular file").arg(path));
+[[noreturn]] void failWithErrno(const QString& name) {
+    throw Failure(QStringLiteral("Cannot read %1: %2").arg(name, qt_error_string(errno)));
 }
 
-[[noreturn]] void failWithErrno(const QString& path) {
-    throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, qt_error_string(errno)));
+RegularFileReader::Refusal refusal(RegularFileReader::Refusal::Kind kind, int errorNumber) {
+    return {kind, errorNumber};
 }
 
 } // namespace
 
-RegularFileReader::RegularFileReader(QString path, FileDescriptor file, qint64 size)
-    : path_(std::move(path)), file_(std::move(file)), size_(size) {}
+QString RegularFileReader::Refusal::reason() const {
+    if (kind != Kind::notRegular)
+        return qt_error_string(errorNumber);
+    return folder ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file");
+}
+
+RegularFileReader::RegularFileReader(QString name, FileDescriptor file, qint64 size)
+    : name_(std::move(name)), file_(std::move(file)), size_(size) {}
+
+std::variant<RegularFileReader, RegularFileReader::Refusal>
+RegularFileReader::tryOpen(const QString& path, const QString& name) {
+    using Kind = Refusal::Kind;
+    // O_NONBLOCK: opening a FIFO does not wait for a writer; O_NOCTTY: a terminal does not
+    // become ours. Either is then refused by what fstat says of the open descriptor.
+    FileDescriptor file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.isOpen()) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return refusal(Kind::absent, errno);
+        // A socket, or a device without its driver, cannot be opened at all.
+        return refusal(errno == ENXIO ? Kind::notRegular : Kind::failed, errno);
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0)
+        return refusal(Kind::failed, errno);
+    if (!S_ISREG(info.st_mode))
+        return Refusal{Kind::notRegular, 0, S_ISDIR(info.st_mode)};
+    return RegularFileReader(name.isEmpty() ? path : name, std::move(file),
+                             static_cast<qint64>(info.st_size));
+}
 
 std::optional<RegularFileReader> RegularFileReader::open(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat info {};
-    // Judged before it is opened: opening a FIFO blocks, opening a device may act on it.
-    if (::stat(native.constData(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return std::nullopt;
-        failWithErrno(path);
-    }
-    if (!S_ISREG(info.st_mode))
-        refuse(path, info);
-    // O_NONBLOCK: should a FIFO have taken the file's place since, opening it does not wait.
-    FileDescriptor file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!file.isOpen())
-        failWithErrno(path);
-    if (::fstat(file.get(), &info) != 0)
-        failWithErrno(path);
-    if (!S_ISREG(info.st_mode))
-        refuse(path, info);
-    return RegularFileReader(path, std::move(file), static_cast<qint64>(info.st_size));
+    auto opened = tryOpen(path);
+    if (auto* reader = std::get_if<RegularFileReader>(&opened))
+        return std::move(*reader);
+    const auto& refused = std::get<Refusal>(opened);
+    if (refused.kind == Refusal::Kind::absent)
+        return std::nullopt;
+    throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, refused.reason()));
 }
 
 qint64 RegularFileReader::read(char* into, qint64 maxBytes) {
@@ -55,7 +69,7 @@ qint64 RegularFileReader::read(char* into, qint64 maxBytes) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            failWithErrno(path_);
+            failWithErrno(name_);
         if (got == 0)
             break;
         done += got;
@@ -76,4 +90,9 @@ QByteArray RegularFileReader::readAtMost(qint64 limit) {
     }
     bytes.truncate(filled);
     return bytes;
+}
+
+bool RegularFileReader::openStream(QFile& stream) const {
+    return stream.open(file_.get(), QIODevice::ReadOnly | QIODevice::Unbuffered,
+                       QFileDevice::DontCloseHandle);
 }

@@ -5,12 +5,37 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <variant>
 
-// A regular file opened for reading. Anything else at the path is refused before a byte is
-// read: a FIFO would block the reader for ever, a device such as /dev/zero never ends, and a
-// folder holds no value. A symbolic link is followed to what it names, and judged by that.
+class QFile;
+
+// A regular file opened for reading. The path is opened once, without waiting and without
+// becoming the controlling terminal, and what was opened is judged by the open descriptor, so
+// nothing can take the file's place between a check and the open: a FIFO would block the reader
+// for ever, a device such as /dev/zero never ends, and a folder holds no value. A symbolic link
+// is followed to what it names, and judged by that.
 class RegularFileReader {
 public:
+    // Why a path was not opened as a regular file.
+    struct Refusal {
+        enum class Kind {
+            absent,     // nothing there, or a link to nothing (errorNumber says which)
+            notRegular, // a folder, a FIFO, a device or a socket
+            failed,     // there, but the system refused to open it (errorNumber says why)
+        };
+        Kind kind;
+        int errorNumber = 0;
+        bool folder = false;
+
+        // "it is a folder", "it is not a regular file", or the system's reason.
+        QString reason() const;
+    };
+
+    // The regular file at the path, opened, or why not. A failed read names the file as `name`
+    // ("Cannot read NAME: reason"); the path when no name is given.
+    static std::variant<RegularFileReader, Refusal> tryOpen(const QString& path,
+                                                            const QString& name = {});
+
     // The regular file at the path, opened; nothing when there is no file (or a link to
     // nothing). Throws Failure naming the path when something else is there or it cannot be
     // opened.
@@ -27,10 +52,15 @@ public:
     // than the caller accepts (or grows while it is read) is seen without being loaded.
     QByteArray readAtMost(qint64 limit);
 
-private:
-    RegularFileReader(QString path, FileDescriptor file, qint64 size);
+    // Opens `stream` on this file, unbuffered, from where the last read ended, for a reader of
+    // QIODevice that takes the file in chunks. The descriptor stays this reader's: the reader
+    // must outlive the stream. False, with the reason in the stream, when Qt refuses it.
+    bool openStream(QFile& stream) const;
 
-    QString path_;
+private:
+    RegularFileReader(QString name, FileDescriptor file, qint64 size);
+
+    QString name_;
     FileDescriptor file_;
     qint64 size_;
 };

@@ -88,16 +88,19 @@ void SettingsStore::writeUtf8(const QString& application, const QString& section
 bool SettingsStore::keepBackup(const QString& application, const QString& section,
                                const QString& key) {
     const QString path = pathOf(application, section, key);
-    if (!QFileInfo(path).isFile())
-        return false; // nothing stored, or nothing a copy could hold (a folder, a FIFO, a device)
-    std::optional<RegularFileReader> stored = RegularFileReader::open(path);
-    if (!stored)
-        return false;
+    auto opened = RegularFileReader::tryOpen(path);
+    if (const auto* refused = std::get_if<RegularFileReader::Refusal>(&opened)) {
+        // Nothing stored, or nothing a copy could hold (a folder, a FIFO, a device).
+        if (refused->kind != RegularFileReader::Refusal::Kind::failed)
+            return false;
+        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, refused->reason()));
+    }
+    auto& stored = std::get<RegularFileReader>(opened);
     // Copied in chunks: the value kept may be the one too large to load.
     AtomicFileWriter backup(path + QStringLiteral(".bak"));
     backup.open();
     QByteArray chunk(copyChunkBytes, Qt::Uninitialized);
-    while (const qint64 read = stored->read(chunk.data(), copyChunkBytes))
+    while (const qint64 read = stored.read(chunk.data(), copyChunkBytes))
         backup.write(QByteArrayView(chunk).first(read));
     backup.commit();
     return true;

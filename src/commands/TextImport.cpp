@@ -3,14 +3,13 @@
 #include "base/Dialogs.h"
 #include "base/ErrorTrap.h"
 #include "base/Failure.h"
-#include "base/FileAccess.h"
+#include "base/RegularFileReader.h"
 #include "commands/CommandView.h"
 #include "commands/ListFileDialog.h"
 #include "list/ListFileReader.h"
 
 #include <QChar>
 #include <QFile>
-#include <QFileInfo>
 #include <utility>
 
 namespace {
@@ -38,19 +37,22 @@ QString withoutPairsOfBackslashes(QString text) {
 
 void Main::LoadListviewFromTextFile(WebsiteList& list, const QString& path, Dialogs& dialogs,
                                     const QString& appTitle) {
-    if (!FileExists(path)) {
-        dialogs.notice(QStringLiteral("File not found"), appTitle);
-        return;
+    // Opened once and judged as opened: only a regular file is read, since a folder cannot be,
+    // and a pipe or a device could block the window forever or never end.
+    auto opened = RegularFileReader::tryOpen(path);
+    if (const auto* refused = std::get_if<RegularFileReader::Refusal>(&opened)) {
+        if (refused->kind == RegularFileReader::Refusal::Kind::absent) {
+            dialogs.notice(QStringLiteral("File not found"), appTitle);
+            return;
+        }
+        const bool notRegular = refused->kind == RegularFileReader::Refusal::Kind::notRegular;
+        throw Failure(QStringLiteral("Cannot %1 %2: %3")
+                          .arg(notRegular ? QStringLiteral("read") : QStringLiteral("open"), path,
+                               refused->reason()));
     }
-    // Only a regular file: a folder cannot be read, and a pipe or a device could block the
-    // window forever or never end.
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw Failure(QStringLiteral("Cannot read %1: it is a folder").arg(path));
-    if (!info.isFile())
-        throw Failure(QStringLiteral("Cannot read %1: it is not a regular file").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Streamed, so that memory never holds the whole file.
+    QFile file;
+    if (!std::get<RegularFileReader>(opened).openStream(file))
         throw Failure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
     appendListFile(list, file, path);
 }

@@ -1,5 +1,7 @@
 #include "opener/XdgShell.h"
 
+#include "opener/HandOverRule.h"
+
 #include <QByteArray>
 #include <algorithm>
 #include <csignal>
@@ -45,9 +47,8 @@ XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTim
 }
 
 Shell::HandOff XdgShell::open(const QString& address) {
-    // xdg-open would read an address that begins with "-" as an option of its own.
-    if (address.startsWith(QLatin1Char('-')))
-        return HandOff::notAnAddress;
+    if (const auto refused = refusedHandOff(address))
+        return *refused;
     std::erase_if(launchers_, [](const auto& launcher) { return launcher->hasExited(); });
     lastLauncher_ = nullptr;
     pid_t child = 0;

@@ -46,10 +46,12 @@ private slots:
     void threeFilesInTheDialogsOrderAndTwice() {
         WindowUnderTest test;
         Form1& window = test.load();
-        const QString b = writeFile("b.txt", "b1\nb2\n");
+        const QString b = writeFile("b\\1.txt", "b1\nb2\n");
         const QString a = writeFile("a.txt", "\xEF\xBB\xBFhttp://a\r\n");
-        const QString c = writeFile("c", "c1\rc2");
-        test.env.dialogs.openAnswers.enqueue({b, a, c});
+        const QString c = writeFile("c\\2", "c1\rc2");
+        // Of several picks, each path has its doubled backslashes made single again.
+        const auto doubled = [](QString path) { return path.replace(u'\\', "\\\\"); };
+        test.env.dialogs.openAnswers.enqueue({doubled(b), a, doubled(c)});
         test.env.dialogs.openAnswers.enqueue({a});
 
         loadTextFilesButton(window)->click();

@@ -3,13 +3,14 @@
 #include "base/Clock.h"
 #include "base/RandomSource.h"
 #include "base/Shell.h"
+#include "opener/HandOverRule.h"
 
 #include <QStringList>
 #include <functional>
 #include <vector>
 
 // Records the addresses handed to the desktop instead of opening them; a hand-off has finished
-// when the test says so. Refuses addresses that begin with "-", as the real shell does.
+// when the test says so. Refuses what the real shell refuses, by the same rule.
 class FakeShell : public Shell {
 public:
     QStringList opened;
@@ -17,8 +18,8 @@ public:
     bool finished = true;                       // whether the last hand-off has finished
 
     HandOff open(const QString& address) override {
-        if (address.startsWith(QLatin1Char('-')))
-            return HandOff::notAnAddress;
+        if (const auto refused = refusedHandOff(address))
+            return *refused;
         opened.append(address);
         if (onOpen)
             onOpen(address);

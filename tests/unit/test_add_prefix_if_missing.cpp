@@ -19,6 +19,8 @@ private slots:
                                     << "https://example.com";
         QTest::newRow("capital scheme kept") << "HTTP://EXAMPLE.COM"
                                              << "HTTP://EXAMPLE.COM";
+        QTest::newRow("capital http later is no http") << "see HTTP://x.org"
+                                                       << "http://see HTTP://x.org";
         QTest::newRow("ftp kept") << "ftp://files.example"
                                   << "ftp://files.example";
         QTest::newRow("scheme with + - .") << "svn+ssh.x-y://h"

@@ -101,6 +101,8 @@ private slots:
                                  << QStringLiteral("cannot be read");
         QTest::newRow("failure after the end")
             << first + "printf E; exit 1" << QStringLiteral("after the last record");
+        QTest::newRow("output after the end")
+            << first + "printf 'EV'; exit 0" << QStringLiteral("wrote output after");
     }
     void everyEarlyEndIsAFailureKeepingWhatCameBefore() {
         QFETCH(QByteArray, body);

@@ -1,5 +1,6 @@
-// Every file the program writes, written on a full filesystem (a small tmpfs, filled): the old
-// files stay byte for byte, no temporary file is left, and one report gives the real reason.
+// Every file the program writes, written on a full filesystem (a small tmpfs, filled) or on a
+// disk whose sync fails: the old files stay byte for byte, no temporary file is left, and one
+// report gives the real reason.
 #include "FakeCommandView.h"
 #include "FakeDialogs.h"
 #include "FullFilesystem.h"
@@ -12,7 +13,26 @@
 
 #include <QDirIterator>
 #include <QMap>
+#include <QScopeGuard>
 #include <QTest>
+#include <cerrno>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+int failingSyncError = 0; // while set, every fsync fails with it, as on a disk that lost a write
+
+} // namespace
+
+// Stands in for the C library's fsync in this test program, the program's code included.
+extern "C" int fsync(int descriptor) {
+    if (failingSyncError != 0) {
+        errno = failingSyncError;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, descriptor));
+}
 
 namespace {
 
@@ -35,13 +55,17 @@ class FaultInjectionFullDiskTest : public QObject {
 private slots:
     void everyWriteKeepsTheOldFileAndSaysWhy_data() {
         QTest::addColumn<QString>("write");
-        QTest::newRow("list at close") << "list";
-        QTest::newRow("count") << "count";
-        QTest::newRow("backup and list beside an unread one") << "beside";
-        QTest::newRow("export over an 11 KB file") << "export";
+        QTest::addColumn<int>("syncError"); // 0: the disk is full instead
+        QTest::newRow("list at close") << "list" << 0;
+        QTest::newRow("count") << "count" << 0;
+        QTest::newRow("backup and list beside an unread one") << "beside" << 0;
+        QTest::newRow("export over an 11 KB file") << "export" << 0;
+        QTest::newRow("list at close, the sync fails") << "list" << EIO;
+        QTest::newRow("export, the sync fails") << "export" << EIO;
     }
     void everyWriteKeepsTheOldFileAndSaysWhy() {
         QFETCH(QString, write);
+        QFETCH(int, syncError);
         FullFilesystem disk;
         if (!disk.whyNot().isEmpty())
             QSKIP(qPrintable(disk.whyNot()));
@@ -61,7 +85,10 @@ private slots:
         FakeDialogs dialogs;
         FakeCommandView view;
         ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), dialogs);
-        disk.fill();
+        if (syncError == 0)
+            disk.fill();
+        failingSyncError = syncError;
+        const auto syncAgain = qScopeGuard([] { failingSyncError = 0; });
         const QMap<QString, QByteArray> before = contentsOf(disk.path());
 
         QStringList failures;
@@ -78,7 +105,9 @@ private slots:
             failures << report.description();
 
         QCOMPARE(failures.size(), 1);
-        QVERIFY2(failures[0].contains("No space left on device"), qPrintable(failures[0]));
+        const QString reason =
+            syncError != 0 ? qt_error_string(syncError) : QStringLiteral("No space left on device");
+        QVERIFY2(failures[0].contains(reason), qPrintable(failures[0]));
         QCOMPARE(contentsOf(disk.path()), before);
     }
 };

@@ -105,6 +105,8 @@ private slots:
         row("invalid UTF-8 line as Latin-1", "caf\xE9\r\nna\xC3\xAFve",
             {QStringLiteral("caf\u00E9"), QStringLiteral("naïve")});
         row("cut UTF-8 character as Latin-1", "\xE2\x82\r\n", {QStringLiteral("\u00E2\u0082")});
+        row("overlong leads C0 and C1 as Latin-1", "\xC0\xAF\r\n\xC1\xBF",
+            {QStringLiteral("\u00C0\u00AF"), QStringLiteral("\u00C1\u00BF")});
     }
     void entriesOfEveryChunking() {
         QFETCH(QByteArray, bytes);

@@ -32,6 +32,10 @@ private slots:
         const SettingsStore store(root.path());
         QCOMPARE(store.read(app, section, "No of Websites", "3"), QStringLiteral("3"));
         QCOMPARE(store.read(app, section, "Websites", ""), QString());
+        // A path that runs through a regular file ("Not a directory") is as absent.
+        writeFixture(root.filePath("file"), "x");
+        QCOMPARE(SettingsStore(root.filePath("file")).read(app, section, "Websites", "3"),
+                 QStringLiteral("3"));
     }
 
     void valueIsOneFilePerKeyHoldingExactlyItsBytes() {
@@ -60,6 +64,17 @@ private slots:
                  QStringLiteral("caf") + QChar(0xe9) + ";b");
         writeFixture(path, "\xef\xbb\xbfx"); // a byte-order mark is kept as a character
         QCOMPARE(store.read(app, section, "Websites", ""), QString(QChar(0xfeff)) + "x");
+    }
+
+    void aValueIsReadWholeUpToTheLimitAndRefusedPastIt() {
+        QTemporaryDir root;
+        const SettingsStore store(root.path(), 8);
+        const QString path = store.pathOf(app, section, "Websites");
+        writeFixture(path, "12345678"); // cut there, the list would load short and be saved so
+        QCOMPARE(store.read(app, section, "Websites", ""), QStringLiteral("12345678"));
+        // A file that holds more than its size says (as procfs does) is refused, not cut.
+        QVERIFY(QFile::remove(path) && QFile::link("/proc/self/status", path));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.read(app, section, "Websites", ""));
     }
 
     void unreadableKeyThrowsWithTheReason() {
