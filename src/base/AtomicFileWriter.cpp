@@ -19,11 +19,30 @@ constexpr int mostLinksFollowed = 40;      // as many as the kernel follows in o
 constexpr qsizetype longestNamePart = 200; // leaves room for the suffix within NAME_MAX
 constexpr QByteArrayView temporaryMarker = ".saving-";
 
-// Where the path's symbolic links lead; the path itself when it is no link.
+// Whether the kernel's protected_symlinks rule forbids following the link: it lies in a sticky
+// folder that everyone may write (/tmp, say) and belongs neither to that folder's owner nor to
+// this process's user. Anyone can plant such a link to have a file of ours written over.
+bool isForeignLinkInSharedFolder(const QFileInfo& link) {
+    struct stat linkInfo {};
+    struct stat folderInfo {};
+    if (::lstat(QFile::encodeName(link.filePath()).constData(), &linkInfo) != 0 ||
+        ::stat(QFile::encodeName(link.absolutePath()).constData(), &folderInfo) != 0)
+        return false;
+    const bool shared = (folderInfo.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+    return shared && linkInfo.st_uid != folderInfo.st_uid && linkInfo.st_uid != ::geteuid();
+}
+
+// Where the path's symbolic links lead; the path itself when it is no link. Throws Failure at a
+// link that another user planted in a shared folder.
 QString followLinks(const QString& path) {
     QFileInfo info(path);
-    for (int i = 0; i < mostLinksFollowed && info.isSymLink(); ++i)
+    for (int i = 0; i < mostLinksFollowed && info.isSymLink(); ++i) {
+        if (isForeignLinkInSharedFolder(info))
+            throw Failure(QStringLiteral("Cannot write %1: the link %2 belongs to another user "
+                                         "in the shared folder %3, so it is not followed")
+                              .arg(path, info.filePath(), info.absolutePath()));
         info.setFile(info.symLinkTarget());
+    }
     return info.filePath();
 }
 
@@ -100,7 +119,9 @@ void AtomicFileWriter::open() {
     const int reason = errno;
     const bool folderRefusesNewFiles = reason == EACCES || reason == EPERM;
     if (fallback_ == Fallback::WriteInPlace && exists && folderRefusesNewFiles) {
-        file_ = FileDescriptor(::open(target_.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+        // The links were followed above: one that appeared since is not.
+        file_ = FileDescriptor(
+            ::open(target_.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
         if (file_.isOpen())
             return;
     }

@@ -15,8 +15,10 @@
 // on a full disk, leaving an empty file.)
 //
 // A symbolic link is written through to the regular file it names, so that a link into a
-// dotfiles folder stays a link. Anything that is not a regular file at the target (a folder, a
-// FIFO, a device, also behind a link) is refused and left alone.
+// dotfiles folder stays a link; but a link the kernel would not follow either (one another user
+// owns in a sticky world-writable folder such as /tmp) is refused. Anything that is not a
+// regular file at the target (a folder, a FIFO, a device, also behind a link) is refused and
+// left alone.
 //
 // The temporary file is hidden and named after the target and the writing process
 // (".<name>.saving-<pid>-<random>"), so that one left by a process that was killed while it

@@ -11,7 +11,9 @@
 #include <QTimer>
 
 #include <csignal>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -137,12 +139,21 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::newRow("a folder where the file must be") << "a folder";
         QTest::newRow("a path under a regular file") << "a file/list.txt";
+        QTest::newRow("another user's link in a sticky folder") << "shared/planted.txt";
     }
     void aTargetThatCannotBeCreatedGivesOneReport() {
         QFETCH(QString, name);
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir("a folder"));
         writeFixture(folder.filePath("a file"), "old");
+        // A folder such as /tmp, and in it a link to "a file" that another user planted.
+        const QByteArray planted = QFile::encodeName(folder.filePath("shared/planted.txt"));
+        QVERIFY(QDir(folder.path()).mkdir("shared"));
+        QCOMPARE(::chmod(QFile::encodeName(folder.filePath("shared")).constData(), 01777), 0);
+        QVERIFY(QFile::link(folder.filePath("a file"), QFile::decodeName(planted)));
+        const bool givenAway = ::lchown(planted.constData(), ::getpwnam("nobody")->pw_uid, -1) == 0;
+        if (!givenAway && name.startsWith("shared"))
+            QSKIP("needs root, to give the link to another user");
         WindowUnderTest test;
         Form1& window = test.load();
         addEntries(window.websiteList(), {"a", "b", "c"}, {0, 1, 2});
@@ -153,7 +164,7 @@ private slots:
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList({saveProcedure + " 136"}));
         QVERIFY(QFileInfo(folder.filePath("a folder")).isDir());
         QCOMPARE(contentOf(folder.filePath("a file")), QByteArray("old"));
-        QCOMPARE(QDir(folder.path()).count(), 4u); // ".", "..", and the two fixtures
+        QCOMPARE(QDir(folder.path()).count(), 5u); // ".", "..", and the three fixtures
         QCOMPARE(window.pointerState(), PointerState::Default);
     }
 
