@@ -8,9 +8,6 @@
 
 namespace {
 
-// The longest value taken from the reader.
-constexpr std::uint32_t maxValueBytes = std::uint32_t(64) << 20;
-
 constexpr int msecs(std::chrono::milliseconds duration) {
     return static_cast<int>(duration.count());
 }
@@ -111,7 +108,7 @@ DefaultListReader::Parse DefaultListReader::parseFrame(std::optional<QString>& u
             return Parse::Incomplete;
         const std::uint32_t length = frameLength(frame + 1);
         // No address is that long: a broken reader must not make the buffer grow without end.
-        if (length > maxValueBytes)
+        if (length > mdbreader::maxValueBytes)
             return Parse::Garbage;
         // Checked before the value is waited for, so the buffer never holds more than the limit.
         if (!withinLimits(header + length))

@@ -7,12 +7,17 @@
 //   'V', the value's length in bytes (4 bytes, little-endian), the value's UTF-8 bytes
 //   'N'                                   the record's "url" holds no value (NULL)
 // and after the last record the frame 'E'. Output that ends without 'E' was cut short.
+#include <cstdint>
+
 namespace mdbreader {
 
 inline constexpr char valueFrame = 'V';
 inline constexpr char nullFrame = 'N';
 inline constexpr char endFrame = 'E';
 inline constexpr int lengthBytes = 4;
+// The longest value a frame holds: the helper delivers every value whole within it, and the
+// program refuses a longer frame as broken output.
+inline constexpr std::uint32_t maxValueBytes = std::uint32_t(64) << 20;
 
 // Exit codes. Only a run that exits with completed, after the end frame, read every record.
 enum ExitCode : int {

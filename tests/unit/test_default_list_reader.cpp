@@ -2,6 +2,7 @@
 // (finished, refused the file, crashed, fell silent, stopped mid-stream) told apart.
 
 #include "JetFixtures.h"
+#include "TestFiles.h"
 #include "list/DefaultListReader.h"
 
 #include <QElapsedTimer>
@@ -66,6 +67,17 @@ private slots:
         QCOMPARE(outcome.last, Step::End);
         std::optional<QString> url;
         QCOMPARE(reader.next(url), Step::End); // stays at the end
+    }
+
+    void realReaderGivesALongMemoWhole() {
+        // 61,440 characters: libmdb's default buffer would cut it at 16,383.
+        const QString longUrl = QStringLiteral("https://a.org/") + QString(61'426, u'\u00e9');
+        const QString path = folder_.filePath(QStringLiteral("memo.mdb"));
+        writeFixture(path, jetfixtures::writeWith({longUrl, QStringLiteral("b")},
+                                                  {QStringLiteral("--column"), "url:memo"})
+                               .database);
+        DefaultListReader reader(jetfixtures::readerProgram(), path);
+        QCOMPARE(readAll(reader).urls, (QStringList{longUrl, QStringLiteral("b")}));
     }
 
     void refusalsAreToldApartWhenNothingWasRead_data() {

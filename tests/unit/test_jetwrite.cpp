@@ -92,8 +92,10 @@ private slots:
     void memoColumnHoldsLongTextBesideOtherColumns() {
         const QString longUrl =
             QStringLiteral("https://example.org/") + QString(280, QLatin1Char('x'));
+        const QString pagesLong = QString(61'440, u'p'); // stored on pages of its own
         const Written written =
-            writeWith({QStringLiteral("one\t") + longUrl, QStringLiteral("two\t") + null},
+            writeWith({QStringLiteral("one\t") + longUrl, QStringLiteral("two\t") + null,
+                       QStringLiteral("three\t") + pagesLong},
                       {QStringLiteral("--column"), QStringLiteral("name:text"),
                        QStringLiteral("--column"), QStringLiteral("url:memo")});
         QCOMPARE(written.exitCode, 0);
@@ -101,7 +103,8 @@ private slots:
         const QString schema = run(QStringLiteral("mdb-schema"), {path});
         QVERIFY2(schema.contains(QStringLiteral("[url]\t\t\tMemo/Hyperlink")), qPrintable(schema));
         QCOMPARE(exported(path),
-                 QStringLiteral("name,url\n\"one\",\"%1\"\n\"two\",\n").arg(longUrl));
+                 QStringLiteral("name,url\n\"one\",\"%1\"\n\"two\",\n\"three\",\"%2\"\n")
+                     .arg(longUrl, pagesLong));
     }
 
     void manyRecordsSpanPagesAndTheLargeUsageMap() {

@@ -1,6 +1,7 @@
 #include "JetDatabase.h"
 
 #include "JetHeader.h"
+#include "JetLongValues.h"
 #include "JetTable.h"
 #include "JetText.h"
 #include "JetUsageMap.h"
@@ -18,11 +19,15 @@ constexpr std::uint32_t mapsPage = 1;
 constexpr std::uint32_t catalogPage = 2;
 constexpr std::uint32_t catalogDataPage = 3;
 constexpr std::uint32_t tablePage = 4;
-constexpr std::uint32_t firstTableDataPage = 5;
+constexpr std::uint32_t firstLongValuePage = 5; // the table's data pages follow them
 
 constexpr std::size_t maxTextCharacters = 255;
 constexpr std::uint32_t memoStoredInline = 0x80000000;
 constexpr std::size_t memoHeaderSize = 12;
+// A memo whose stored text is longer goes to long-value pages, so that its row fits a page.
+constexpr std::size_t longestMemoInRow = 2000;
+// The length of a memo stored over pages has 24 bits; the byte above holds flags.
+constexpr std::size_t longestMemo = 0xFFFFFF;
 
 // Object type and flags of catalog entries.
 constexpr std::int16_t objectTypeTable = 1;
@@ -68,18 +73,29 @@ Cell textCell(const Value& value) {
     return encodeJetText(units);
 }
 
-Cell memoCell(const Value& value) {
+// The memo's header (its length, where it is stored) and, when it fits the row, its text.
+Cell memoCell(const Value& value, LongValuePages& longValues) {
     if (!value)
         return std::nullopt;
     const Bytes stored = text(*value);
     Bytes bytes;
-    append32(bytes, static_cast<std::uint32_t>(stored.size()) | memoStoredInline);
+    const auto length = static_cast<std::uint32_t>(stored.size());
+    if (stored.size() > longestMemo)
+        throw std::invalid_argument("a Memo value is longer than 16 MB as stored");
+    if (stored.size() > longestMemoInRow) {
+        append32(bytes, length); // no flag: stored over pages, as a chain
+        append32(bytes, longValues.store(stored));
+        bytes.resize(memoHeaderSize, 0);
+        return bytes;
+    }
+    append32(bytes, length | memoStoredInline);
     bytes.resize(memoHeaderSize, 0);
     bytes.insert(bytes.end(), stored.begin(), stored.end());
     return bytes;
 }
 
-std::vector<Bytes> encodeTableRows(const Table& table, const TableLayout& layout) {
+std::vector<Bytes> encodeTableRows(const Table& table, const TableLayout& layout,
+                                   LongValuePages& longValues) {
     std::vector<Bytes> rows;
     rows.reserve(table.rows.size());
     std::vector<Cell> cells(table.columns.size());
@@ -87,8 +103,8 @@ std::vector<Bytes> encodeTableRows(const Table& table, const TableLayout& layout
         if (row.size() != table.columns.size())
             throw std::invalid_argument("a row does not have one value per column");
         for (std::size_t i = 0; i < row.size(); ++i)
-            cells[i] =
-                table.columns[i].type == ColumnType::Memo ? memoCell(row[i]) : textCell(row[i]);
+            cells[i] = table.columns[i].type == ColumnType::Memo ? memoCell(row[i], longValues)
+                                                                 : textCell(row[i]);
         rows.push_back(encodeRow(layout, cells));
     }
     return rows;
@@ -114,7 +130,11 @@ std::vector<std::uint32_t> pageNumbers(std::uint32_t first, std::size_t count) {
 
 std::vector<std::uint8_t> writeDatabase(const Table& table) {
     const TableLayout layout = layoutOf(table);
-    const std::vector<Page> tableData = packRows(encodeTableRows(table, layout), tablePage);
+    LongValuePages longValues(firstLongValuePage);
+    const std::vector<Page> tableData =
+        packRows(encodeTableRows(table, layout, longValues), tablePage);
+    const auto firstTableDataPage =
+        firstLongValuePage + static_cast<std::uint32_t>(longValues.pages().size());
     const std::uint32_t firstFreePage =
         firstTableDataPage + static_cast<std::uint32_t>(tableData.size());
     const UsageMap tableMap =
@@ -139,6 +159,7 @@ std::vector<std::uint8_t> writeDatabase(const Table& table) {
     pages.push_back(
         tableDefinitionPage({layout, false, static_cast<std::uint32_t>(table.rows.size()),
                              rowPointer(mapsPage, 2), rowPointer(mapsPage, 3)}));
+    pages.insert(pages.end(), longValues.pages().begin(), longValues.pages().end());
     pages.insert(pages.end(), tableData.begin(), tableData.end());
     pages.insert(pages.end(), tableMap.bitmapPages.begin(), tableMap.bitmapPages.end());
 

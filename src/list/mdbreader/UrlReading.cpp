@@ -4,6 +4,7 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,15 @@ using TableDefinition = std::unique_ptr<MdbTableDef, TableFreer>;
 using GlibText = std::unique_ptr<char, GlibFreer>;
 
 constexpr int offsetMask = 0x1FFF; // a row offset without its flag bits
+
+// A memo stored over several pages gives its length in the low 24 bits of its first word;
+// libmdb reads no more than that of it.
+constexpr std::uint32_t longestMultiPageMemo = 0xFFFFFF;
+// One stored byte becomes at most three bytes of UTF-8 (a UCS-2 unit: two bytes, at most three;
+// a compressed or Jet 3 character: one byte, at most three), and a marker takes none.
+constexpr std::size_t utf8BytesPerStoredByte = 3;
+static_assert(utf8BytesPerStoredByte * longestMultiPageMemo < maxValueBytes,
+              "every value read fits a frame whole");
 
 MdbColumn* findColumn(MdbTableDef* table, const char* name) {
     for (unsigned int i = 0; i < table->num_cols; ++i) {
@@ -53,6 +63,21 @@ bool fetchedFieldIsNull(MdbTableDef* table, const MdbColumn* column) {
     return true;
 }
 
+// libmdb converts a value into a buffer of the handle's "bind size" and silently cuts what does
+// not fit (16 KiB by default: a memo of 61,440 characters came out as 16,383). This is room for
+// the whole value of the field just fetched: its stored bytes are the value itself, at most a
+// page for a memo kept in its row or on one page, or the length a multi-page memo gives.
+std::size_t roomForWholeValue(MdbHandle* mdb, const MdbColumn* column) {
+    auto stored = static_cast<std::size_t>(column->cur_value_len);
+    if (column->col_type == MDB_MEMO && column->cur_value_len >= MDB_MEMO_OVERHEAD) {
+        const auto memoLength =
+            static_cast<std::uint32_t>(mdb_get_int32(mdb->pg_buf, column->cur_value_start));
+        stored = std::max(std::size_t{memoLength & longestMultiPageMemo},
+                          static_cast<std::size_t>(mdb->fmt->pg_size));
+    }
+    return std::max(std::size_t{MDB_BIND_SIZE}, utf8BytesPerStoredByte * stored + 1);
+}
+
 void passFetchedValue(MdbTableDef* table, MdbColumn* column, RecordSink& sink) {
     MdbHandle* mdb = table->entry->mdb;
     if (column->col_type == MDB_BOOL) {
@@ -67,6 +92,7 @@ void passFetchedValue(MdbTableDef* table, MdbColumn* column, RecordSink& sink) {
             sink.value({});
         return;
     }
+    mdb_set_bind_size(mdb, roomForWholeValue(mdb, column));
     const GlibText text(mdb_col_to_string(mdb, mdb->pg_buf, column->cur_value_start,
                                           column->col_type, column->cur_value_len));
     sink.value(text ? std::string_view(text.get()) : std::string_view());
