@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <limits>
 #include <optional>
 
 // The per-user store of named string values. Each key is one file,
@@ -15,8 +16,11 @@ class AtomicFileWriter;
 
 class SettingsStore {
 public:
-    // The largest value read back by default; a bigger file is reported, not loaded.
-    static constexpr qint64 defaultMaxValueBytes = qint64(2) << 30;
+    // The largest value read back by default: no size of its own, only memory limits it, so
+    // that every value written (a list of more than 2 GiB, too) is read back. A value that does
+    // not fit in memory fails to load with the report of that. A smaller limit given to the
+    // constructor makes a bigger file reported, not loaded.
+    static constexpr qint64 defaultMaxValueBytes = std::numeric_limits<qint64>::max() - 1;
 
     explicit SettingsStore(QString root, qint64 maxValueBytes = defaultMaxValueBytes);
 

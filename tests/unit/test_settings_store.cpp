@@ -77,6 +77,18 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Failure, store.read(app, section, "Websites", ""));
     }
 
+    void valueOfMoreThan2GiBIsReadBack() {
+        // Whatever the close stores, the next start reads: only memory limits a value. (A
+        // sparse file: its 2 GiB take no disk.)
+        QTemporaryDir root;
+        const SettingsStore store(root.path());
+        const QString path = store.pathOf(app, section, "Websites");
+        writeFixture(path, "");
+        QVERIFY(QFile::resize(path, (qint64{2} << 30) + 2));
+        QCOMPARE(store.readBytes(app, section, "Websites").value().size(),
+                 (qsizetype{2} << 30) + 2);
+    }
+
     void unreadableKeyThrowsWithTheReason() {
         QTemporaryDir root;
         const SettingsStore store(root.path());
