@@ -2,6 +2,7 @@
 
 #include "base/Dialogs.h"
 #include "base/ErrorTrap.h"
+#include "base/Failure.h"
 #include "list/AddPrefixIfMissing.h"
 #include "list/DefaultListReader.h"
 #include "list/MdbReaderProtocol.h"
@@ -77,7 +78,16 @@ void loadDefaultList(WebsiteList& list, Dialogs& dialogs, const QString& program
                      const QString& appTitle, ErrorTrap& trap) {
     const QString databasePath = programFolder + QStringLiteral("/websites.mdb");
     bool found = false;
-    trap.run(searchDatabase, [&] { found = QFileInfo(databasePath).isFile(); });
+    const bool searched = trap.run(searchDatabase, [&] {
+        const QFileInfo database(databasePath);
+        found = database.isFile();
+        // A FIFO or a device (a link to /dev/zero, say) is there, but is no database to read.
+        if (database.exists() && !found && !database.isDir())
+            throw Failure(
+                QStringLiteral("Cannot read %1: it is not a regular file").arg(databasePath));
+    });
+    if (!searched)
+        return;
     if (!found) {
         trap.run(reportMissing,
                  [&] { dialogs.notice(databasePath + QStringLiteral(" not found."), appTitle); });

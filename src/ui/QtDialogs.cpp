@@ -4,7 +4,9 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <limits>
 
 void QtDialogs::notice(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
@@ -18,10 +20,15 @@ void QtDialogs::errorReport(const ErrorReport& report) {
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& caption) {
-    bool confirmed = false;
-    const QString text =
-        QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, {}, &confirmed);
-    return confirmed ? text : QString();
+    QInputDialog box(parent_);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    // A line edit cuts what is typed or pasted at 32,767 characters, without a word: an address
+    // may be longer, and is taken whole.
+    for (auto* edit : box.findChildren<QLineEdit*>())
+        edit->setMaxLength(std::numeric_limits<int>::max());
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
 QStringList QtDialogs::showOpen(const CommonDialog& dialog) {

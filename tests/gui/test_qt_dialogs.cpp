@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -125,6 +126,15 @@ private slots:
 
         QVERIFY(stayedOpen);
         QVERIFY(picked.isEmpty());
+    }
+
+    void inputBoxTakesAPastedTextWhole() {
+        const QString pasted = QStringLiteral("https://example.org/") + QString(40'000, u'x');
+        whenShown<QInputDialog>([&](QInputDialog& box) {
+            box.findChild<QLineEdit*>()->insert(pasted);
+            box.accept();
+        });
+        QCOMPARE(QtDialogs().inputBox(QStringLiteral("Enter Website to add: "), {}), pasted);
     }
 
     void saveReplacesAnExistingFileWithoutAQuestion() {
