@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -139,6 +140,10 @@ private slots:
         QVERIFY(QFile::setPermissions(linked, QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(QDir().mkpath(QFileInfo(websites).absolutePath()));
         QVERIFY(QFile::link(linked, websites));
+        // Also in a sticky folder that everyone may write, as /tmp, of another owner (when root).
+        const QByteArray linkFolder = QFile::encodeName(QFileInfo(websites).absolutePath());
+        QCOMPARE(::chmod(linkFolder.constData(), 01777), 0);
+        (void)::chown(linkFolder.constData(), ::getpwnam("nobody")->pw_uid, -1);
         store.write(app, section, "Websites", "new");
         QCOMPARE(fileBytes(linked), QByteArray("new"));
         QCOMPARE(QFile::permissions(linked) & ~(QFile::ReadUser | QFile::WriteUser),
