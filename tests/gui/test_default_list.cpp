@@ -72,7 +72,7 @@ private slots:
         Form1& window = windowWith(test, {});
         const QString database = test.env.programFolder.filePath(QStringLiteral("websites.mdb"));
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), database));
-        window.PushButton4->click();
+        loadDefaultListButton(window)->click();
         QCOMPARE(test.env.dialogs.reportPlaces(), QStringList{place.arg(100)});
         QCOMPARE(test.env.dialogs.reports[0].description(),
                  QStringLiteral("Cannot read %1: it is not a regular file").arg(database));
