@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <utility>
 
 #include <pwd.h>
@@ -93,10 +94,11 @@ private slots:
         QVERIFY(QFile::resize(path, qint64{64} << 30));
         rlimit limits{};
         QCOMPARE(::getrlimit(RLIMIT_AS, &limits), 0);
-        const rlim_t unlimited = std::exchange(limits.rlim_cur, rlim_t{32} << 30);
+        const rlim_t before =
+            std::exchange(limits.rlim_cur, std::min(rlim_t{32} << 30, limits.rlim_max));
         QCOMPARE(::setrlimit(RLIMIT_AS, &limits), 0);
         QVERIFY_THROWS_EXCEPTION(std::bad_alloc, store.readBytes(app, section, "Websites"));
-        limits.rlim_cur = unlimited;
+        limits.rlim_cur = before;
         QCOMPARE(::setrlimit(RLIMIT_AS, &limits), 0);
     }
 
