@@ -1,35 +1,40 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
 
 // A request is one line: the activation id of the later start. Ids are short printable text.
 constexpr qint64 longestRequest = 1024;
-// How long a later start tries to reach the first, which takes the lock a moment before it
-// listens, or may be busy.
+// A later start sends its request as it connects: a connection that has sent none this long
+// after is closed, and no more than this many are open at once (the oldest is closed to make
+// room), so that idle connections can neither use up the program's file descriptors nor keep
+// a later start out.
+constexpr int requestWithinMs = 2000;
+constexpr qsizetype mostOpenConnections = 64;
+// How long a later start waits for the first to write its display (it takes the lock a moment
+// before) and to be reached (it listens a moment after, and may be busy).
 constexpr int reachFirstMs = 5000;
 constexpr int retryMs = 50;
+constexpr qint64 longestDisplay = 255;
 
-// The display this start shows on, as a file name: $WAYLAND_DISPLAY, else $DISPLAY without its
-// screen number (":0" and ":0.0" are one display).
-QString displayAsFileName() {
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty()) {
-        display = qEnvironmentVariable("DISPLAY");
-        const qsizetype colon = display.lastIndexOf(QLatin1Char(':'));
-        const qsizetype screen = colon < 0 ? -1 : display.indexOf(QLatin1Char('.'), colon);
-        if (screen > colon)
-            display.truncate(screen);
-    }
+// The display as part of a file name: anything but letters, digits, "." and "-" becomes "_".
+QString asFileName(QString display) {
     for (QChar& character : display) {
         const bool plain = character.unicode() < 128 &&
                            (character.isLetterOrNumber() || character == QLatin1Char('.') ||
@@ -47,48 +52,115 @@ bool isPrintableText(const QByteArray& bytes) {
 
 } // namespace
 
-QString SingleInstance::pathForThisSession() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        return {};
-    return folder + QStringLiteral("/corvantis-") + displayAsFileName();
+SingleInstance::SingleInstance(QString lockPath, QString display, QObject* parent)
+    : QObject(parent), lockPath_(std::move(lockPath)), display_(std::move(display)) {}
+
+QString SingleInstance::listOpenElsewhere(const QString& display) {
+    if (display.isEmpty())
+        return QStringLiteral("The website list is already open in another Corvantis window.");
+    return QStringLiteral("The website list is already open in Corvantis on display %1.")
+        .arg(display);
 }
 
-SingleInstance::SingleInstance(QString path, QObject* parent)
-    : QObject(parent), path_(std::move(path)) {}
-
 SingleInstance::Role SingleInstance::claim() {
-    if (path_.isEmpty())
+    if (!openLock())
         return Role::Unguarded;
-    lock_.setFileName(path_ + QStringLiteral(".lock"));
-    if (!lock_.open(QIODevice::ReadWrite))
-        return Role::Unguarded;
-    if (::flock(lock_.handle(), LOCK_EX | LOCK_NB) != 0)
-        return errno == EWOULDBLOCK ? Role::Second : Role::Unguarded;
+    socketPath_ = socketPath();
+    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            return Role::Unguarded;
+        holderDisplay_ = waitForHolderDisplay();
+        // A holder that wrote no display may still answer on this one.
+        const bool here = holderDisplay_.isEmpty() || holderDisplay_ == display_;
+        return here ? Role::Second : Role::Elsewhere;
+    }
+    writeDisplayIntoLock();
     acceptRequests();
     return Role::First;
 }
 
+// Opens (creating it, and the settings folder, when missing) the lock file. False when there is
+// none to be had: nothing could be saved in that folder either.
+bool SingleInstance::openLock() {
+    if (lockPath_.isEmpty() || !QDir().mkpath(QFileInfo(lockPath_).absolutePath()))
+        return false;
+    // O_NONBLOCK: a FIFO put there must not block the start.
+    lock_ = FileDescriptor(::open(QFile::encodeName(lockPath_).constData(),
+                                  O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600));
+    struct stat info {};
+    return lock_.isOpen() && ::fstat(lock_.get(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The socket of the list's holder on this display: in the user's runtime folder (Qt's checked
+// $XDG_RUNTIME_DIR, or its private fallback in /tmp), named after the display and the lock, so
+// that windows of two settings folders on one display keep apart. Empty without such a folder.
+QString SingleInstance::socketPath() const {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        return {};
+    const QByteArray lock = QFile::encodeName(QFileInfo(lockPath_).canonicalFilePath());
+    const QByteArray lockId = QCryptographicHash::hash(lock, QCryptographicHash::Sha256).toHex();
+    return folder + QStringLiteral("/corvantis-") + asFileName(display_) + QLatin1Char('-') +
+           QString::fromLatin1(lockId.left(12)) + QStringLiteral(".socket");
+}
+
+// Tells later starts where the list is open. Should this write fail, they can only say that it
+// is open elsewhere.
+void SingleInstance::writeDisplayIntoLock() {
+    const QByteArray line = display_.toUtf8().left(longestDisplay) + '\n';
+    if (::ftruncate(lock_.get(), 0) != 0 ||
+        ::pwrite(lock_.get(), line.data(), line.size(), 0) != line.size())
+        qWarning("Corvantis: cannot write this display into %s", qPrintable(lockPath_));
+}
+
+QString SingleInstance::waitForHolderDisplay() const {
+    const QDeadlineTimer deadline(reachFirstMs);
+    QByteArray line(longestDisplay + 1, Qt::Uninitialized);
+    do {
+        const ssize_t read = ::pread(lock_.get(), line.data(), line.size(), 0);
+        const qsizetype end = read > 0 ? line.first(read).indexOf('\n') : -1;
+        if (end > 0)
+            return QString::fromUtf8(line.first(end));
+        QThread::msleep(retryMs);
+    } while (!deadline.hasExpired());
+    return {};
+}
+
 void SingleInstance::acceptRequests() {
-    const QString socketPath = path_ + QStringLiteral(".socket");
+    if (socketPath_.isEmpty()) {
+        qWarning("Corvantis: later starts cannot reach this one: no runtime folder");
+        return;
+    }
     // A socket file here was left by a start that ended without cleaning up: nobody else
     // listens on it while this start holds the lock.
-    QLocalServer::removeServer(socketPath);
+    QLocalServer::removeServer(socketPath_);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(socketPath)) {
+    if (!server_->listen(socketPath_)) {
         qWarning("Corvantis: later starts cannot reach this one: %s",
                  qPrintable(server_->errorString()));
         return;
     }
     connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this,
-                    [this, socket] { readRequest(socket); });
-            readRequest(socket); // the request may have come with the connection
-        }
+        while (QLocalSocket* socket = server_->nextPendingConnection())
+            takeConnection(socket);
     });
+}
+
+void SingleInstance::takeConnection(QLocalSocket* socket) {
+    connections_.removeIf([](const QPointer<QLocalSocket>& open) {
+        return open.isNull() || open->state() == QLocalSocket::UnconnectedState;
+    });
+    if (connections_.size() >= mostOpenConnections)
+        connections_.takeFirst()->abort();
+    connections_.append(socket);
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+    QTimer::singleShot(requestWithinMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    readRequest(socket); // the request may have come with the connection
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket) {
@@ -105,10 +177,12 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
 }
 
 bool SingleInstance::askFirstToComeForward(const QByteArray& activationId) {
+    if (socketPath_.isEmpty())
+        return false;
     QLocalSocket socket;
     const QDeadlineTimer deadline(reachFirstMs);
     while (true) {
-        socket.connectToServer(path_ + QStringLiteral(".socket"));
+        socket.connectToServer(socketPath_);
         if (socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
             break;
         if (deadline.hasExpired())

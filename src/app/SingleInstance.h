@@ -1,16 +1,22 @@
 #pragma once
 
+#include "base/FileDescriptor.h"
+
 #include <QByteArray>
-#include <QFile>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QLocalServer;
 class QLocalSocket;
 
-// One running program per user and display: two windows would each save the list at close, and
-// the last to close would win. The first start holds a lock file and listens on a local socket
-// beside it; a later start finds the lock taken, asks the first to come forward and ends.
+// One writer per list: two windows on one stored list would each save it at close, and the
+// last to close would win. The first start holds an exclusive lock on a file beside the stored
+// list for its whole session and writes its display into it; a later start finds the lock
+// taken. On the same display it asks the running window to come forward, through a local
+// socket in the user's runtime folder; on another display it can only say where the list is
+// open.
 //
 // The lock is an flock, which the kernel drops when its holder ends in any way, so a crashed
 // first start never blocks the next; the socket it leaves behind is taken over by whoever holds
@@ -21,33 +27,46 @@ class SingleInstance : public QObject {
 public:
     enum class Role {
         First,     // this start runs the program, and listens for later starts
-        Second,    // another start runs it: ask it to come forward, then end
-        Unguarded, // no lock can be had here (no usable runtime folder): run without one
+        Second,    // the list is open on this display: ask that window to come forward, then end
+        Elsewhere, // the list is open on another display: say so, then end
+        Unguarded, // no lock can be had (the settings folder cannot be written): run without one
     };
 
-    // The lock and the socket of this user and display: "corvantis-<display>" in the user's
-    // runtime folder (Qt's checked $XDG_RUNTIME_DIR, or its private fallback in /tmp). Empty
-    // when there is no safe folder.
-    static QString pathForThisSession();
-
-    // path is the stem of the lock file (path + ".lock") and the socket (path + ".socket").
-    explicit SingleInstance(QString path, QObject* parent = nullptr);
+    // lockPath: the lock file beside the stored list; display: where this start shows, as
+    // displayOfThisStart() writes it.
+    SingleInstance(QString lockPath, QString display, QObject* parent = nullptr);
 
     Role claim();
+    // For Role::Second and Role::Elsewhere: the display the list is open on, as its holder
+    // wrote it into the lock file (empty when it wrote none).
+    QString holderDisplay() const { return holderDisplay_; }
     // For Role::Second: hands the running program the activation id of this start (which lets
     // its window take the focus under focus-stealing prevention). False when it cannot be
     // reached.
     bool askFirstToComeForward(const QByteArray& activationId);
+
+    // What a start that ends because the list is open in another window says.
+    static QString listOpenElsewhere(const QString& display);
 
 signals:
     // A later start asked this one to come forward, with its activation id (may be empty).
     void comeForwardRequested(const QByteArray& activationId);
 
 private:
+    bool openLock();
+    QString socketPath() const;
+    void writeDisplayIntoLock();
+    QString waitForHolderDisplay() const;
     void acceptRequests();
+    void takeConnection(QLocalSocket* socket);
     void readRequest(QLocalSocket* socket);
 
-    QString path_;
-    QFile lock_;
+    QString lockPath_;
+    QString display_;
+    QString socketPath_;
+    QString holderDisplay_;
+    FileDescriptor lock_;
     QLocalServer* server_ = nullptr;
+    // The connections open now, oldest first.
+    QList<QPointer<QLocalSocket>> connections_;
 };

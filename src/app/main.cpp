@@ -1,6 +1,10 @@
+#include "app/DisplayName.h"
+#include "app/RelativeXdgFolders.h"
 #include "app/SingleInstance.h"
 #include "app/SystemClock.h"
 #include "app/TerminationSignals.h"
+#include "base/SetAppTitle.h"
+#include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
@@ -12,7 +16,22 @@
 #include <QApplication>
 #include <QSessionManager>
 
+namespace {
+
+// A later start, while the list is open in another window: that window comes forward when it
+// is on this display; otherwise a notice says where the list is open. Nothing is written.
+void endAsLaterStart(SingleInstance& instance, SingleInstance::Role role,
+                     const QByteArray& activationId) {
+    if (role == SingleInstance::Role::Second && instance.askFirstToComeForward(activationId))
+        return;
+    QtDialogs().notice(SingleInstance::listOpenElsewhere(instance.holderDisplay()),
+                       appTitleFromProductName(QLatin1String(Form1::productName)));
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    dropRelativeXdgFolders();
     // Qt takes the launcher's startup id out of the environment as it starts.
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QApplication app(argc, argv);
@@ -20,10 +39,13 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("corvantis"));
 
     // Before anything is read or written: a second window would save its own list at close.
-    SingleInstance instance(SingleInstance::pathForThisSession());
-    if (instance.claim() == SingleInstance::Role::Second) {
-        if (!instance.askFirstToComeForward(activationIdOfThisStart(startupId)))
-            qWarning("Corvantis is running already, but does not answer.");
+    SettingsStore settings = SettingsStore::forCurrentUser();
+    SingleInstance instance(settings.pathOf(SettingsKeys::application, SettingsKeys::section,
+                                            SettingsKeys::websitesLock),
+                            displayOfThisStart(QGuiApplication::platformName()));
+    const SingleInstance::Role role = instance.claim();
+    if (role == SingleInstance::Role::Second || role == SingleInstance::Role::Elsewhere) {
+        endAsLaterStart(instance, role, activationIdOfThisStart(startupId));
         return 0;
     }
 
@@ -31,7 +53,6 @@ int main(int argc, char* argv[]) {
     XdgShell shell;
     SeededRandom random;
     SystemClock clock;
-    SettingsStore settings = SettingsStore::forCurrentUser();
     const Platform platform{dialogs, shell,    random,
                             clock,   settings, QCoreApplication::applicationDirPath()};
 

@@ -1,17 +1,29 @@
 #pragma once
 
+#include "base/FileVersion.h"
+
 class CommandView;
 class ErrorTrap;
 class SettingsStore;
 class WebsiteList;
 
-// Start-up: fills the list from the "Websites" setting. Returns false when the stored list was
-// not restored in full (it could not be read, or not all of it became entries, for instance
-// for want of memory), so that the close does not write the partial list over it.
-bool restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap);
+// What the close must know of the stored list as the start-up found it.
+struct StoredListAtStart {
+    // False when the stored list was not restored in full (it could not be read, or not all of
+    // it became entries, for instance for want of memory): the close must not write the
+    // partial list over it.
+    bool restoredInFull = true;
+    // The stored file as it was before it was read.
+    FileVersion version;
+};
+
+// Start-up: fills the list from the "Websites" setting.
+StoredListAtStart restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap);
 
 // Close: stores the list under "Websites", then yields once. When the stored list was not
 // restored in full, it is left as it is: a copy of it is kept as "Websites.bak", the list of
-// this session is saved beside it as "Websites.new", and one report says so.
+// this session is saved beside it as "Websites.new", and one report says so. When another
+// program changed it after the start-up read it, that version is kept as "Websites.bak"
+// before the list of this session replaces it, and one report says so.
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
-                     ErrorTrap& trap, bool storedListNotRestored);
+                     ErrorTrap& trap, const StoredListAtStart& atStart);

@@ -108,7 +108,7 @@ void Form1::Form_Load() {
 
     trap.run(addListColumn, [&] { websites_.addColumn(QStringLiteral(" Websites")); });
     trap.run(sizeListColumn, [&] { ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
-    listRestoreFailed_ = !restoreWebsiteList(websites_, platform_.settings, trap);
+    storedListAtStart_ = restoreWebsiteList(websites_, platform_.settings, trap);
 
     trap.run(fillCountBox, [&] {
         Text1->setText(platform_.settings.read(SettingsKeys::application, SettingsKeys::section,
@@ -131,7 +131,7 @@ void Form1::SetAppTitle() {
 
 void Form1::Form_QueryUnload() {
     ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), platform_.dialogs);
-    saveWebsiteList(websites_, *this, platform_.settings, trap, listRestoreFailed_);
+    saveWebsiteList(websites_, *this, platform_.settings, trap, storedListAtStart_);
 }
 
 void Form1::Form_Unload() {

@@ -2,6 +2,7 @@
 
 #include "base/Platform.h"
 #include "commands/CommandView.h"
+#include "commands/ListPersistence.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -105,7 +106,7 @@ private:
     PointerState pointerState_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
     QString appTitle_;
-    bool listRestoreFailed_ = false;
+    StoredListAtStart storedListAtStart_; // what the close must know of the stored list
     bool loaded_ = false;
     bool closeRequestedWhileLoading_ = false;
     bool closing_ = false;

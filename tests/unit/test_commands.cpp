@@ -137,14 +137,31 @@ private slots:
     void theListSurvivesASaveAndARestore() {
         CommandFixture fixture;
         appendAll(fixture.list, {"http://a", "b"});
-        saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, false);
+        saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, {});
         QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites")), QByteArray("http://a;b"));
         QCOMPARE(fixture.view.yields, 1);
 
         WebsiteList restored;
-        QVERIFY(restoreWebsiteList(restored, fixture.env.settings, fixture.trap));
+        QVERIFY(restoreWebsiteList(restored, fixture.env.settings, fixture.trap).restoredInFull);
         QCOMPARE(entriesOf(restored), entriesOf(fixture.list));
         QVERIFY(fixture.env.dialogs.reports.empty());
+    }
+
+    void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne() {
+        CommandFixture fixture;
+        fixture.env.storeSetting(QStringLiteral("Websites"), "a");
+        const StoredListAtStart atStart =
+            restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
+        fixture.list.append(QStringLiteral("b"));
+        fixture.env.storeSetting(QStringLiteral("Websites"), "changed by hand");
+        saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, atStart);
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites")), QByteArray("a;b"));
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")), "changed by hand");
+        QCOMPARE(fixture.env.dialogs.reports.at(0).description(),
+                 QStringLiteral("The stored list %1 was changed by another program after Corvantis "
+                                "read it at start-up. A copy of it is in %1.bak. This session's "
+                                "list was saved in its place.")
+                     .arg(fixture.env.settingPath(QStringLiteral("Websites"))));
     }
 };
 

@@ -59,6 +59,7 @@ private slots:
         QTest::newRow("list at close") << "list" << 0;
         QTest::newRow("count") << "count" << 0;
         QTest::newRow("backup and list beside an unread one") << "beside" << 0;
+        QTest::newRow("backup and list over one changed meanwhile") << "changed" << 0;
         QTest::newRow("export over an 11 KB file") << "export" << 0;
         QTest::newRow("list at close, the sync fails") << "list" << EIO;
         QTest::newRow("export, the sync fails") << "export" << EIO;
@@ -100,7 +101,10 @@ private slots:
                                            SettingsKeys::countOfWebsites, QStringLiteral("12"));
                         }).value_or(QString());
         else
-            saveWebsiteList(list, view, settings, trap, write == "beside");
+            saveWebsiteList(list, view, settings, trap,
+                            {write != "beside", write == "changed"
+                                                    ? FileVersion()
+                                                    : FileVersion::of(section + "Websites")});
         for (const ErrorReport& report : dialogs.reports)
             failures << report.description();
 
