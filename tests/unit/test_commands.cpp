@@ -147,21 +147,41 @@ private slots:
         QVERIFY(fixture.env.dialogs.reports.empty());
     }
 
+    void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne_data() {
+        QTest::addColumn<bool>("copyCanBeKept");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("savedBeside");
+        QTest::addColumn<QString>("reportEnd");
+        QTest::newRow("copy kept") << true << QByteArray("a;b") << QByteArray()
+                                   << "A copy of it is in %1.bak. This session's list was saved "
+                                      "in its place.";
+        QTest::newRow("no copy: left as it was")
+            << false << QByteArray("changed by hand") << QByteArray("a;b")
+            << "It was left as it was. This session's list was saved as %1.new.";
+    }
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne() {
+        QFETCH(bool, copyCanBeKept);
+        QFETCH(QString, reportEnd);
         CommandFixture fixture;
         fixture.env.storeSetting(QStringLiteral("Websites"), "a");
+        if (!copyCanBeKept) // a folder where the copy would go
+            fixture.env.storeSetting(QStringLiteral("Websites.bak/inside"), "");
         const StoredListAtStart atStart =
             restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
         fixture.list.append(QStringLiteral("b"));
         fixture.env.storeSetting(QStringLiteral("Websites"), "changed by hand");
         saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, atStart);
-        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites")), QByteArray("a;b"));
-        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")), "changed by hand");
-        QCOMPARE(fixture.env.dialogs.reports.at(0).description(),
-                 QStringLiteral("The stored list %1 was changed by another program after Corvantis "
-                                "read it at start-up. A copy of it is in %1.bak. This session's "
-                                "list was saved in its place.")
-                     .arg(fixture.env.settingPath(QStringLiteral("Websites"))));
+        QTEST(fixture.env.storedSetting(QStringLiteral("Websites")), "stored");
+        QTEST(fixture.env.storedSetting(QStringLiteral("Websites.new")), "savedBeside");
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")),
+                 copyCanBeKept ? "changed by hand" : "");
+        const QString report = fixture.env.dialogs.reports.at(0).description();
+        const QString stored = fixture.env.settingPath(QStringLiteral("Websites"));
+        QVERIFY2(report.startsWith(QStringLiteral("The stored list %1 was changed by another "
+                                                  "program after Corvantis read it at start-up. ")
+                                       .arg(stored)) &&
+                     report.endsWith(reportEnd.arg(stored)),
+                 qPrintable(report));
     }
 };
 
