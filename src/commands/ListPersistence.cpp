@@ -31,6 +31,17 @@ void storeList(const WebsiteList& list, SettingsStore& settings, QLatin1StringVi
         });
 }
 
+// A failure's description as a sentence of a report that goes on after it.
+QString asSentence(QString description) {
+    if (!description.endsWith(u'.'))
+        description += u'.';
+    return description;
+}
+
+QString sessionListNotSaved(const QString& failure) {
+    return QStringLiteral("This session's list could not be saved: %1").arg(asSentence(failure));
+}
+
 // A copy of the stored list kept as "Websites.bak", or not, and what to say of it.
 struct CopyOfStoredList {
     bool kept = false;
@@ -43,7 +54,7 @@ CopyOfStoredList keepCopyOfStoredList(SettingsStore& settings) {
             copied = settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
                                          SettingsKeys::websites);
         }))
-        return {false, QStringLiteral("No copy of it could be kept: %1").arg(*failure)};
+        return {false, QStringLiteral("No copy of it could be kept: %1").arg(asSentence(*failure))};
     if (!copied)
         return {}; // nothing a copy could hold (a folder, a FIFO, a device)
     return {true, QStringLiteral("A copy of it is in %1.")
@@ -54,7 +65,7 @@ CopyOfStoredList keepCopyOfStoredList(SettingsStore& settings) {
 QString saveSessionListBeside(const WebsiteList& list, SettingsStore& settings) {
     const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
     if (const auto failure = ErrorTrap::failureOf([&] { storeList(list, settings, beside); }))
-        return QStringLiteral("This session's list could not be saved: %1").arg(*failure);
+        return sessionListNotSaved(*failure);
     return QStringLiteral("This session's list was saved as %1.").arg(pathOf(settings, beside));
 }
 
@@ -88,7 +99,7 @@ void keepChangedListAndSave(const WebsiteList& list, SettingsStore& settings, Er
         said << QStringLiteral("It was left as it was.") << saveSessionListBeside(list, settings);
     else if (const auto failure =
                  ErrorTrap::failureOf([&] { storeList(list, settings, SettingsKeys::websites); }))
-        said << QStringLiteral("This session's list could not be saved: %1").arg(*failure);
+        said << sessionListNotSaved(*failure);
     else
         said << QStringLiteral("This session's list was saved in its place.");
     said.removeAll(QString());

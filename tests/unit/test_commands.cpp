@@ -157,7 +157,7 @@ private slots:
                                       "in its place.";
         QTest::newRow("no copy: left as it was")
             << false << QByteArray("changed by hand") << QByteArray("a;b")
-            << "It was left as it was. This session's list was saved as %1.new.";
+            << ". It was left as it was. This session's list was saved as %1.new.";
     }
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne() {
         QFETCH(bool, copyCanBeKept);
