@@ -15,7 +15,7 @@ public:
     // Hand-offs that failed: their launcher could not be started or ended with a failure.
     struct FailedHandOffs {
         int count = 0;
-        QString firstError; // what the first of them said: its first line of error output
+        QString firstError; // what the first of them said: its first and last lines of error output
     };
 
     virtual ~Shell() = default;

@@ -2,10 +2,12 @@
 
 #include "base/TextDecoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,12 +34,15 @@ void LauncherErrorOutput::launcherStarted() {
     writeEnd_.close();
 }
 
-QString LauncherErrorOutput::firstLine() {
+QString LauncherErrorOutput::firstAndLastLines() {
     readWhatHasCome();
-    QByteArrayView line(firstLine_);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return decodeUtf8OrLatin1(line);
+    endLine(); // a last line without its line end counts as written
+    QString said = decodeUtf8OrLatin1(firstLine_);
+    if (linesAfterFirst_ > 1)
+        said += QStringLiteral("\n\u2026");
+    if (linesAfterFirst_ > 0)
+        said += u'\n' + decodeUtf8OrLatin1(lastLine_);
+    return said;
 }
 
 void LauncherErrorOutput::readWhatHasCome() {
@@ -53,12 +58,32 @@ void LauncherErrorOutput::readWhatHasCome() {
             readEnd_.close();
             return;
         }
-        const QByteArrayView bytes(buffer.data(), got);
-        if (firstLineComplete_)
-            continue;
-        const qsizetype lineEnd = bytes.indexOf('\n');
-        firstLine_ += bytes.first(lineEnd < 0 ? got : lineEnd);
-        firstLineComplete_ = lineEnd >= 0 || firstLine_.size() >= longestLineBytes;
-        firstLine_.truncate(longestLineBytes);
+        take(QByteArrayView(buffer.data(), got));
     }
+}
+
+void LauncherErrorOutput::take(QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        const qsizetype lineEnd = bytes.indexOf('\n');
+        const QByteArrayView part = lineEnd < 0 ? bytes : bytes.first(lineEnd);
+        partLine_ += part.first(std::min(part.size(), longestLineBytes - partLine_.size()));
+        if (lineEnd < 0)
+            return;
+        endLine();
+        bytes = bytes.sliced(lineEnd + 1);
+    }
+}
+
+void LauncherErrorOutput::endLine() {
+    QByteArray line = std::exchange(partLine_, {});
+    if (line.endsWith('\r'))
+        line.chop(1);
+    if (line.trimmed().isEmpty())
+        return; // says nothing
+    if (firstLine_.isEmpty()) {
+        firstLine_ = std::move(line);
+        return;
+    }
+    lastLine_ = std::move(line);
+    ++linesAfterFirst_;
 }

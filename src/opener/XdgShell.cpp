@@ -46,12 +46,12 @@ int spawnXdgOpen(QByteArray argument, int errorOutput, pid_t& child) {
     return result;
 }
 
-// Why a launcher that has ended failed, or nothing when it succeeded. Its first line of error
-// output says it best ("xdg-open: no method available for opening ..."); without one, its end.
+// Why a launcher that has ended failed, or nothing when it succeeded. Its error output says it
+// best ("xdg-open: no method available for opening ..."); without any, its end.
 std::optional<QString> failureOf(int waitStatus, LauncherErrorOutput& errorOutput) {
     if (WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0)
         return std::nullopt;
-    if (QString line = errorOutput.firstLine(); !line.isEmpty())
+    if (QString line = errorOutput.firstAndLastLines(); !line.isEmpty())
         return line;
     if (WIFEXITED(waitStatus))
         return QStringLiteral("xdg-open ended with exit status %1").arg(WEXITSTATUS(waitStatus));

@@ -15,8 +15,8 @@
 // A hand-off has finished when xdg-open has exited (a running browser took the address), or
 // when it has lasted the settle time (it has become the browser itself, and a starting browser
 // loses or doubles addresses handed to it before it is ready). Every xdg-open is reaped when it
-// exits, also one that lives on as the browser. Its exit status and first line of error output
-// tell a failed hand-off.
+// exits, also one that lives on as the browser. Its exit status and error output tell a failed
+// hand-off.
 class XdgShell : public Shell {
 public:
     // Measured under load: Firefox ESR took up to 4.7 s from xdg-open's start to its first page
@@ -27,8 +27,8 @@ public:
 
     HandOff open(const QString& address) override;
     bool handOffFinished() const override;
-    // The launchers that exited with a failure since the last call, with the first line of
-    // error output of the first; a launcher that could not be started counts too.
+    // The launchers that exited with a failure since the last call, with the first and last
+    // lines of error output of the first; a launcher that could not be started counts too.
     FailedHandOffs takeFailedHandOffs() override;
 
     // xdg-open processes started and not yet reaped.
