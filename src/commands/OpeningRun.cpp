@@ -61,6 +61,15 @@ QString shown(const QString& text) {
     return start.replace(QChar(u'\0'), QChar(u'\u2400'));
 }
 
+// Each line of a text as the notice shows it: a launcher's first and last lines of error output
+// are each told.
+QString shownLines(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        line = shown(line);
+    return lines.join(u'\n');
+}
+
 // The picks of one kind that were never handed over: counted over the run, told at its end.
 struct SkippedPicks {
     int count = 0;
@@ -105,7 +114,7 @@ struct RunOutcome {
                                     "said:\n%3")
                          .arg(failed.count)
                          .arg(picks)
-                         .arg(shown(failed.firstError));
+                         .arg(shownLines(failed.firstError));
         return parts.join(QStringLiteral("\n\n"));
     }
 };

@@ -120,6 +120,10 @@ private slots:
                                 "which the address handed over would end. The first was:\n"
                                 "ht\u2400tp://a\n\nCould not be opened: 1 of 2 picks. The first "
                                 "failure said:\nxdg-open: no method available"));
+        // Each line the launcher wrote is shortened on its own: the last one is told too.
+        fixture.env.shell.failures = {1, QString(300, u'x') + "\nno method available"};
+        fixture.run(QStringLiteral("1"));
+        QVERIFY(fixture.env.dialogs.notices.back().text.endsWith("\u2026\nno method available"));
     }
 
     void aCountThatIsNoNumberIsReportedAndTheRunEnds() {
