@@ -7,8 +7,15 @@ class Shell {
 public:
     // What became of an address given to open().
     enum class HandOff {
-        started,     // a launcher was started with it, or could not be (the desktop says nothing)
-        notAnAddress // never handed over: the launcher would read it as an option of its own
+        started,      // a launcher was started with it, or could not be (told afterwards)
+        notAnAddress, // never handed over: the launcher would read it as an option of its own
+        holdsNul      // never handed over: the launcher's argument would end at the NUL
+    };
+
+    // Hand-offs that failed: their launcher could not be started or ended with a failure.
+    struct FailedHandOffs {
+        int count = 0;
+        QString firstError; // what the first of them said: its first and last lines of error output
     };
 
     virtual ~Shell() = default;
@@ -17,4 +24,8 @@ public:
     // exited, or it has had the time a starting browser needs before it takes further addresses.
     // Until then, a further open() may race it (a second browser, a lost address).
     virtual bool handOffFinished() const = 0;
+    // The hand-offs since the last call that failed. One whose launcher is still running now
+    // has become the browser, or is on its way: it is never counted, not even if it fails later.
+    // A shell that cannot tell says none.
+    virtual FailedHandOffs takeFailedHandOffs() { return {}; }
 };

@@ -53,25 +53,69 @@ void waitForPreviousHandOff(const Shell& shell, CommandView& view) {
         view.waitForEvents();
 }
 
-// The picks that were never handed over, because the launcher would read their entry as an
-// option: counted over the run and told once at its end.
+// A text as the notice shows it: its start, as the list does, for the box must not lay out
+// megabytes of text; a NUL as a visible sign, where it would end what the box shows.
+QString shown(const QString& text) {
+    constexpr qsizetype shownLength = 200;
+    QString start = text.size() > shownLength ? text.first(shownLength) + u'\u2026' : text;
+    return start.replace(QChar(u'\0'), QChar(u'\u2400'));
+}
+
+// Each line of a text as the notice shows it: a launcher's first and last lines of error output
+// are each told.
+QString shownLines(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    for (QString& line : lines)
+        line = shown(line);
+    return lines.join(u'\n');
+}
+
+// The picks of one kind that were never handed over: counted over the run, told at its end.
 struct SkippedPicks {
     int count = 0;
     QString firstEntry;
 
-    // An entry may be any length; the box shows its start, as the list does.
-    static constexpr qsizetype shownLength = 200;
-
     void add(const QString& entry) {
         if (count++ == 0)
-            firstEntry = entry.size() > shownLength ? entry.first(shownLength) + u'\u2026' : entry;
+            firstEntry = shown(entry);
     }
-    QString notice(std::int32_t picks) const {
-        return QStringLiteral("Not opened: %1 of %2 picks, whose entry begins with \"-\" and so "
-                              "would be read as an option, not as an address. The first was:\n%3")
+    QString notice(const QString& why, std::int32_t picks) const {
+        return QStringLiteral("Not opened: %1 of %2 picks, whose entry %3. The first was:\n%4")
             .arg(count)
             .arg(picks)
-            .arg(firstEntry);
+            .arg(why, firstEntry);
+    }
+};
+
+// What went wrong in the run, told in one notice at its end; nothing when all went well.
+struct RunOutcome {
+    SkippedPicks optionLike; // would be read as an option
+    SkippedPicks holdingNul; // would be handed over cut at the NUL
+
+    void add(Shell::HandOff handOff, const QString& entry) {
+        if (handOff == Shell::HandOff::notAnAddress)
+            optionLike.add(entry);
+        else if (handOff == Shell::HandOff::holdsNul)
+            holdingNul.add(entry);
+    }
+
+    QString notice(std::int32_t picks, const Shell::FailedHandOffs& failed) const {
+        QStringList parts;
+        if (optionLike.count > 0)
+            parts << optionLike.notice(QStringLiteral("begins with \"-\" and so would be read as "
+                                                      "an option, not as an address"),
+                                       picks);
+        if (holdingNul.count > 0)
+            parts << holdingNul.notice(QStringLiteral("holds a NUL character, at which the "
+                                                      "address handed over would end"),
+                                       picks);
+        if (failed.count > 0)
+            parts << QStringLiteral("Could not be opened: %1 of %2 picks. The first failure "
+                                    "said:\n%3")
+                         .arg(failed.count)
+                         .arg(picks)
+                         .arg(shownLines(failed.firstError));
+        return parts.join(QStringLiteral("\n\n"));
     }
 };
 
@@ -95,7 +139,7 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
         return;
     }
 
-    SkippedPicks skipped;
+    RunOutcome outcome;
     // 64 bits, so that the counter cannot overflow after the last pick of the largest count.
     for (std::int64_t i = 1; i <= n; ++i) {
         trap.run(setProgress, [&] { view.setProgressValue(static_cast<double>(i) / n * 100.0); });
@@ -116,12 +160,17 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
         // reporting at every remaining pick.
         if (!trap.run(readAddress, [&] { address = addressAt(list, position); }))
             break;
-        trap.run(handOver, [&] {
-            if (services.shell.open(address) == Shell::HandOff::notAnAddress)
-                skipped.add(address);
-        });
+        trap.run(handOver, [&] { outcome.add(services.shell.open(address), address); });
     }
+    // The last hand-off is waited for too, so that a failure of its launcher is told with the
+    // others'; a launcher still running then has become the browser.
+    trap.run(yieldToWindow, [&] { waitForPreviousHandOff(services.shell, view); });
+    if (view.isClosing())
+        return;
     endRun(view, trap);
-    if (skipped.count > 0)
-        trap.run(reportSkippedEntries, [&] { dialogs.notice(skipped.notice(n), appTitle); });
+    trap.run(reportSkippedEntries, [&] {
+        if (const QString notice = outcome.notice(n, services.shell.takeFailedHandOffs());
+            !notice.isEmpty())
+            dialogs.notice(notice, appTitle);
+    });
 }

@@ -19,7 +19,8 @@ struct OpeningServices {
 
 // "Start Opening Websites": opens N randomly picked entries, N from the count box. Yields to the
 // window once per pick and, before handing the next pick over, until the shell has finished
-// the previous hand-off; stops when the window closes during a yield. Entries the shell refuses
-// as options are told in one notice at the end.
+// the previous hand-off (the last one too); stops when the window closes during a yield. Entries
+// the shell refuses (read as options, or holding a NUL) and hand-offs that failed are told in one
+// notice at the end.
 void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dialogs,
                         const QString& appTitle, const OpeningServices& services, ErrorTrap& trap);

@@ -3,6 +3,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -15,7 +16,8 @@ FileDescriptor openPidfd(pid_t child) {
 
 } // namespace
 
-ChildExitWatch::ChildExitWatch(pid_t child) : child_(child), pidfd_(openPidfd(child)) {
+ChildExitWatch::ChildExitWatch(pid_t child, std::function<void(int waitStatus)> onExit)
+    : child_(child), onExit_(std::move(onExit)), pidfd_(openPidfd(child)) {
     if (pidfd_.isOpen()) {
         exitNotifier_ = std::make_unique<QSocketNotifier>(pidfd_.get(), QSocketNotifier::Read);
         QObject::connect(exitNotifier_.get(), &QSocketNotifier::activated, exitNotifier_.get(),
@@ -29,11 +31,14 @@ ChildExitWatch::ChildExitWatch(pid_t child) : child_(child), pidfd_(openPidfd(ch
 }
 
 void ChildExitWatch::reapIfExited() {
-    if (exited_ || waitpid(child_, nullptr, WNOHANG) == 0)
+    int waitStatus = 0;
+    if (exited_ || waitpid(child_, &waitStatus, WNOHANG) == 0)
         return; // still running (a readable pidfd means it has ended, so this is only the poll)
     exited_ = true;
     if (exitNotifier_)
         exitNotifier_->setEnabled(false);
     if (exitPoll_)
         exitPoll_->stop();
+    if (onExit_)
+        onExit_(waitStatus);
 }

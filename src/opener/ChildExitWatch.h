@@ -4,6 +4,7 @@
 
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <sys/types.h>
 
@@ -12,7 +13,8 @@
 // offers no pidfd, a timer asks every 50 ms instead. Either wakes a run waiting for events.
 class ChildExitWatch {
 public:
-    explicit ChildExitWatch(pid_t child);
+    // onExit, when given, hears the child's wait status once it has been reaped.
+    explicit ChildExitWatch(pid_t child, std::function<void(int waitStatus)> onExit = {});
     ChildExitWatch(const ChildExitWatch&) = delete;
     ChildExitWatch& operator=(const ChildExitWatch&) = delete;
 
@@ -22,6 +24,7 @@ private:
     void reapIfExited();
 
     pid_t child_;
+    std::function<void(int waitStatus)> onExit_;
     bool exited_ = false;
     FileDescriptor pidfd_; // declared before its notifier, so it is closed after it
     std::unique_ptr<QSocketNotifier> exitNotifier_;

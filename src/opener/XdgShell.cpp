@@ -5,7 +5,11 @@
 #include <QByteArray>
 #include <algorithm>
 #include <csignal>
+#include <optional>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -15,11 +19,14 @@ namespace {
 // may become does not end with this program's terminal), with the default signal handling a
 // freshly started program expects. posix_spawn does not copy the program's memory, so the cost
 // does not grow with the size of the list (a fork of a program holding a million entries takes
-// tens of milliseconds, during which the window is frozen).
-bool spawnXdgOpen(QByteArray argument, pid_t& child) {
+// tens of milliseconds, during which the window is frozen). Its standard error goes to
+// errorOutput unless that is -1. Returns 0, or the error number of the failed start.
+int spawnXdgOpen(QByteArray argument, int errorOutput, pid_t& child) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, "/");
+    if (errorOutput >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errorOutput, STDERR_FILENO);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t noSignals;
@@ -36,7 +43,19 @@ bool spawnXdgOpen(QByteArray argument, pid_t& child) {
     const int result = posix_spawnp(&child, program, &actions, &attributes, arguments, environ);
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return result == 0;
+    return result;
+}
+
+// Why a launcher that has ended failed, or nothing when it succeeded. Its error output says it
+// best ("xdg-open: no method available for opening ..."); without any, its end.
+std::optional<QString> failureOf(int waitStatus, LauncherErrorOutput& errorOutput) {
+    if (WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0)
+        return std::nullopt;
+    if (QString line = errorOutput.firstAndLastLines(); !line.isEmpty())
+        return line;
+    if (WIFEXITED(waitStatus))
+        return QStringLiteral("xdg-open ended with exit status %1").arg(WEXITSTATUS(waitStatus));
+    return QStringLiteral("xdg-open was ended by signal %1").arg(WTERMSIG(waitStatus));
 }
 
 } // namespace
@@ -50,11 +69,24 @@ Shell::HandOff XdgShell::open(const QString& address) {
     if (const auto refused = refusedHandOff(address))
         return *refused;
     std::erase_if(launchers_, [](const auto& launcher) { return launcher->hasExited(); });
+    std::erase_if(errorOutputs_, [](const auto& output) { return output->ended(); });
     lastLauncher_ = nullptr;
     pid_t child = 0;
-    if (!spawnXdgOpen(address.toUtf8(), child))
-        return HandOff::started; // nothing to wait for; the desktop reports no failed start
-    launchers_.push_back(std::make_unique<ChildExitWatch>(child));
+    auto errorOutput = std::make_shared<LauncherErrorOutput>();
+    if (const int error = spawnXdgOpen(address.toUtf8(), errorOutput->writeEnd(), child)) {
+        countFailure(
+            QStringLiteral("xdg-open could not be started: %1").arg(qt_error_string(error)));
+        return HandOff::started; // nothing to wait for
+    }
+    errorOutput->launcherStarted();
+    launchers_.push_back(std::make_unique<ChildExitWatch>(
+        child, [this, errorOutput, round = failuresTaken_](int waitStatus) {
+            // A launcher that outlived the last count had become the browser: never counted.
+            if (round == failuresTaken_)
+                if (const auto failure = failureOf(waitStatus, *errorOutput))
+                    countFailure(*failure);
+        }));
+    errorOutputs_.push_back(std::move(errorOutput));
     lastLauncher_ = launchers_.back().get();
     settled_ = false;
     settleTimer_.start(settleTime_);
@@ -63,6 +95,16 @@ Shell::HandOff XdgShell::open(const QString& address) {
 
 bool XdgShell::handOffFinished() const {
     return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_;
+}
+
+Shell::FailedHandOffs XdgShell::takeFailedHandOffs() {
+    ++failuresTaken_;
+    return std::exchange(failed_, {});
+}
+
+void XdgShell::countFailure(const QString& why) {
+    if (failed_.count++ == 0)
+        failed_.firstError = why;
 }
 
 int XdgShell::launchersRunning() const {

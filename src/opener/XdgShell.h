@@ -2,6 +2,7 @@
 
 #include "base/Shell.h"
 #include "opener/ChildExitWatch.h"
+#include "opener/LauncherErrorOutput.h"
 
 #include <QTimer>
 #include <chrono>
@@ -14,7 +15,8 @@
 // A hand-off has finished when xdg-open has exited (a running browser took the address), or
 // when it has lasted the settle time (it has become the browser itself, and a starting browser
 // loses or doubles addresses handed to it before it is ready). Every xdg-open is reaped when it
-// exits, also one that lives on as the browser.
+// exits, also one that lives on as the browser. Its exit status and error output tell a failed
+// hand-off.
 class XdgShell : public Shell {
 public:
     // Measured under load: Firefox ESR took up to 4.7 s from xdg-open's start to its first page
@@ -25,14 +27,23 @@ public:
 
     HandOff open(const QString& address) override;
     bool handOffFinished() const override;
+    // The launchers that exited with a failure since the last call, with the first and last
+    // lines of error output of the first; a launcher that could not be started counts too.
+    FailedHandOffs takeFailedHandOffs() override;
 
     // xdg-open processes started and not yet reaped.
     int launchersRunning() const;
 
 private:
+    void countFailure(const QString& why);
+
     std::chrono::milliseconds settleTime_;
     std::vector<std::unique_ptr<ChildExitWatch>> launchers_;
     const ChildExitWatch* lastLauncher_ = nullptr;
     QTimer settleTimer_; // its timeout also wakes a run that waits for the settle time
     bool settled_ = true;
+    // Read to their end, also after their launcher has exited: what it started may write on.
+    std::vector<std::shared_ptr<LauncherErrorOutput>> errorOutputs_;
+    FailedHandOffs failed_;
+    int failuresTaken_ = 0; // how often the failures were taken: a launcher counts in its round
 };

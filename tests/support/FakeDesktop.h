@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <utility>
 #include <vector>
 
 // Records the addresses handed to the desktop instead of opening them; a hand-off has finished
@@ -16,6 +17,7 @@ public:
     QStringList opened;
     std::function<void(const QString&)> onOpen; // runs at each hand-off, e.g. to act mid-run
     bool finished = true;                       // whether the last hand-off has finished
+    FailedHandOffs failures;                    // told at the next takeFailedHandOffs()
 
     HandOff open(const QString& address) override {
         if (const auto refused = refusedHandOff(address))
@@ -26,6 +28,7 @@ public:
         return HandOff::started;
     }
     bool handOffFinished() const override { return finished; }
+    FailedHandOffs takeFailedHandOffs() override { return std::exchange(failures, {}); }
 };
 
 // Draws from a fixed sequence, over and over; records every reseed.

@@ -18,7 +18,8 @@ public:
         QByteArrayList arguments;
     };
 
-    RecordingXdgOpen() {
+    // `then` is shell text run after the call is recorded, e.g. to fail as xdg-open may.
+    explicit RecordingXdgOpen(const QByteArray& then = {}) {
         QDir().mkpath(recordFolder());
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
@@ -28,7 +29,8 @@ public:
                      recordFolder().toUtf8() +
                      "'/call.$$\n"
                      "{ pwd; printf '%s\\0' \"$@\"; } > \"$record.part\" && "
-                     "mv \"$record.part\" \"$record\"\n");
+                     "mv \"$record.part\" \"$record\"\n" +
+                     then);
         script.setPermissions(script.permissions() | QFile::ExeOwner | QFile::ExeGroup |
                               QFile::ExeOther);
     }

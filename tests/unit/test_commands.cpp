@@ -49,6 +49,7 @@ private slots:
         QCOMPARE(fixture.view.pointer, PointerState::Default);
         QCOMPARE(fixture.view.progressText, QString(CommandView::idleProgressText));
         QVERIFY(fixture.env.dialogs.reports.empty());
+        QVERIFY(fixture.env.dialogs.notices.empty()); // all opened: nothing to say
     }
 
     void aCloseDuringTheRunStopsItAndLeavesTheViewAlone() {
@@ -71,7 +72,7 @@ private slots:
         };
         fixture.run(QStringLiteral("3"));
         QCOMPARE(shell.opened.size(), 3);
-        QVERIFY(fixture.view.waits >= 2);
+        QVERIFY(fixture.view.waits >= 3); // the last hand-off is waited for too
         QCOMPARE(fixture.view.pointer, PointerState::Default);
 
         // A hand-off that never finishes: the window's close ends the wait, and nothing more opens.
@@ -104,6 +105,25 @@ private slots:
         appendAll(fixture.list, {QLatin1Char('-') + QString(1 << 20, QLatin1Char('y'))});
         fixture.run(QStringLiteral("1"));
         QVERIFY(fixture.env.dialogs.notices.back().text.size() < 1000);
+    }
+
+    void entriesHoldingANulAndFailedHandOffsAreToldInTheSameNotice() {
+        CommandFixture fixture;
+        appendAll(fixture.list, {QStringLiteral("ht") + QChar(0) + "tp://a", "http://b"});
+        fixture.env.random.draws = {0.0, 0.99};
+        fixture.env.shell.failures = {1, QStringLiteral("xdg-open: no method available")};
+        fixture.run(QStringLiteral("2"));
+        QCOMPARE(fixture.env.shell.opened, QStringList{"http://b"});
+        QCOMPARE(fixture.env.dialogs.notices.size(), size_t(1));
+        QCOMPARE(fixture.env.dialogs.notices.front().text,
+                 QStringLiteral("Not opened: 1 of 2 picks, whose entry holds a NUL character, at "
+                                "which the address handed over would end. The first was:\n"
+                                "ht\u2400tp://a\n\nCould not be opened: 1 of 2 picks. The first "
+                                "failure said:\nxdg-open: no method available"));
+        // Each line the launcher wrote is shortened on its own: the last one is told too.
+        fixture.env.shell.failures = {1, QString(300, u'x') + "\nno method available"};
+        fixture.run(QStringLiteral("1"));
+        QVERIFY(fixture.env.dialogs.notices.back().text.endsWith("\u2026\nno method available"));
     }
 
     void aCountThatIsNoNumberIsReportedAndTheRunEnds() {

@@ -7,7 +7,14 @@
 class TestXdgShell : public QObject {
     Q_OBJECT
 
-    RecordingXdgOpen recorder;
+    // Fails as xdg-open does without a usable browser for a "fail" address; for a "linger" one,
+    // fails only once the test lets it go on, as a browser started by xdg-open may end.
+    RecordingXdgOpen recorder{
+        "case \"$1\" in\n"
+        "*fail*) echo 'xdg-open: 882: links: not found' >&2\n"
+        "  echo \"xdg-open: no method available for opening '$1'\" >&2; exit 3;;\n"
+        "*linger*) while [ ! -e \"${0%/*}/go-on\" ]; do sleep 0.05; done; exit 3;;\n"
+        "esac\n"};
 
 private slots:
     void initTestCase() { qputenv("PATH", recorder.pathWithRecorderFirst()); }
@@ -17,6 +24,7 @@ private slots:
         XdgShell shell;
         // Would be read as an option: not handed over, and the caller is told.
         QCOMPARE(shell.open(QStringLiteral("-version")), Shell::HandOff::notAnAddress);
+        QCOMPARE(shell.open(QStringLiteral("http://a") + QChar(0) + "b"), Shell::HandOff::holdsNul);
         QCOMPARE(shell.open(address), Shell::HandOff::started);
         QTRY_COMPARE_WITH_TIMEOUT(recorder.calls().size(), 1, 10000);
         QTest::qWait(300);
@@ -25,6 +33,30 @@ private slots:
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].arguments, QByteArrayList{address.toUtf8()});
         QCOMPARE(calls[0].workingFolder, QByteArray("/"));
+    }
+
+    void failedLaunchersAreCountedWithWhatTheyWrote() {
+        XdgShell shell;
+        for (const char* address : {"http://fail/1", "http://ok", "http://fail/2"}) {
+            shell.open(QString::fromLatin1(address));
+            QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+        }
+        const Shell::FailedHandOffs failed = shell.takeFailedHandOffs();
+        QCOMPARE(failed.count, 2);
+        QCOMPARE(failed.firstError,
+                 QStringLiteral("xdg-open: 882: links: not found\n"
+                                "xdg-open: no method available for opening 'http://fail/1'"));
+        // Running when the failures are taken: it has become the browser, never counted.
+        shell.open(QStringLiteral("http://linger"));
+        QCOMPARE(shell.takeFailedHandOffs().count, 0);
+        QVERIFY(QFile(recorder.binFolder() + "/go-on").open(QIODevice::WriteOnly));
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+        QCOMPARE(shell.takeFailedHandOffs().count, 0);
+        // A launcher that cannot be started at all fails too.
+        qputenv("PATH", "/nowhere");
+        shell.open(QStringLiteral("http://ok"));
+        qputenv("PATH", recorder.pathWithRecorderFirst());
+        QCOMPARE(shell.takeFailedHandOffs().count, 1);
     }
 };
 
