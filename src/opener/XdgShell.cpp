@@ -88,13 +88,15 @@ Shell::HandOff XdgShell::open(const QString& address) {
         }));
     errorOutputs_.push_back(std::move(errorOutput));
     lastLauncher_ = launchers_.back().get();
+    browserWindow_.watch(child);
     settled_ = false;
     settleTimer_.start(settleTime_);
     return HandOff::started;
 }
 
 bool XdgShell::handOffFinished() const {
-    return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_;
+    return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_ ||
+           browserWindow_.windowShown();
 }
 
 Shell::FailedHandOffs XdgShell::takeFailedHandOffs() {

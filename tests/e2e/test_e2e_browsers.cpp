@@ -90,6 +90,7 @@ private slots:
         QTest::addColumn<int>("count");
         for (const auto& [browser, name] : {std::pair{Browser::chromium, "chromium"},
                                             std::pair{Browser::firefox, "firefox-esr"}}) {
+            QTest::addRow("%s not running, N=3", name) << browser << false << 3;
             QTest::addRow("%s not running, N=10", name) << browser << false << 10;
             QTest::addRow("%s not running, N=30", name) << browser << false << 30;
             QTest::addRow("%s running, N=30", name) << browser << true << 30;

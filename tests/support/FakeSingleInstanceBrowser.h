@@ -35,8 +35,9 @@ public:
                      "    exit 0\n"
                      "fi\n"
                      "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
-                     "echo $$ > \"$state/instance.pid\"\n"
-                     "exec sleep 600\n");
+                     "sleep 600 &\n" // the browser's process, a child of the launcher
+                     "echo $! > \"$state/instance.pid\"\n"
+                     "wait\n");
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     ~FakeSingleInstanceBrowser() { quit(); }
@@ -61,12 +62,17 @@ public:
         return found;
     }
 
+    // The browser process of the instance, a child of the xdg-open that became it; 0 before.
+    pid_t instancePid() const {
+        QFile pidFile(folder_.path() + QStringLiteral("/instance.pid"));
+        return pidFile.open(QIODevice::ReadOnly) ? pidFile.readAll().trimmed().toInt() : 0;
+    }
+
     // Ends the running instance, as a person closing the browser does.
     void quit() {
-        QFile pidFile(folder_.path() + QStringLiteral("/instance.pid"));
-        if (pidFile.open(QIODevice::ReadOnly))
-            ::kill(pidFile.readAll().trimmed().toInt(), SIGTERM);
-        pidFile.remove();
+        if (const pid_t instance = instancePid())
+            ::kill(instance, SIGTERM);
+        QFile::remove(folder_.path() + QStringLiteral("/instance.pid"));
         QDir(folder_.path() + QStringLiteral("/lock")).removeRecursively();
     }
 

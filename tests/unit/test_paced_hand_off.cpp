@@ -12,6 +12,7 @@
 #include <QDirIterator>
 #include <QtTest>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -30,6 +31,33 @@ int zombieChildren() {
     }
     return zombies;
 }
+
+// A mapped top-level window on the display of DISPLAY that names `owner` in _NET_WM_PID, as a
+// browser's window does.
+class WindowOfProcess {
+public:
+    explicit WindowOfProcess(pid_t owner) : connection_(xcb_connect(nullptr, nullptr)) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        const xcb_window_t window = xcb_generate_id(connection_);
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100,
+                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        const char name[] = "_NET_WM_PID";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr);
+        const auto pid = static_cast<std::uint32_t>(owner);
+        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom->atom,
+                            XCB_ATOM_CARDINAL, 32, 1, &pid);
+        free(atom);
+        xcb_map_window(connection_, window);
+        xcb_flush(connection_);
+    }
+    ~WindowOfProcess() { xcb_disconnect(connection_); }
+    WindowOfProcess(const WindowOfProcess&) = delete;
+    WindowOfProcess& operator=(const WindowOfProcess&) = delete;
+
+private:
+    xcb_connection_t* connection_;
+};
 
 } // namespace
 
@@ -76,6 +104,24 @@ private slots:
         browser.quit();
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         QCOMPARE(zombieChildren(), 0);
+    }
+
+    // A browser that has shown its window takes addresses: the next pick need not wait out the
+    // settle time (an hour here, so that only the window can end the wait).
+    void theWaitEndsWhenTheStartingBrowserShowsItsWindow() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X server in DISPLAY (./test.sh starts one)");
+        FakeSingleInstanceBrowser browser;
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", browser.pathWithBrowserFirst());
+        XdgShell shell(std::chrono::hours(1));
+        shell.open(QStringLiteral("http://127.0.0.1/page/1"));
+        qputenv("PATH", oldPath);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        QVERIFY(!shell.handOffFinished());
+
+        const WindowOfProcess window(browser.instancePid());
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
     }
 };
 
