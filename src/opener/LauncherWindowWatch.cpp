@@ -1,5 +1,7 @@
 #include "opener/LauncherWindowWatch.h"
 
+#include "opener/XcbSupport.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -7,27 +9,9 @@
 
 namespace {
 
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); } // xcb allocates with malloc
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_window_t rootOfScreen(xcb_connection_t* connection, int screenNumber) {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
-        xcb_screen_next(&screens);
-    if (screens.rem == 0)
-        return XCB_WINDOW_NONE;
-    return screens.data->root;
-}
-
-xcb_atom_t atomNamed(xcb_connection_t* connection, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr));
-    if (!reply)
-        return XCB_ATOM_NONE;
-    return reply->atom;
-}
+using XcbSupport::atomNamed;
+using XcbSupport::Reply;
+using XcbSupport::rootOfScreen;
 
 // The process a window names as its owner in _NET_WM_PID, or 0 when it names none.
 pid_t ownerOf(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t pidAtom) {
@@ -47,10 +31,6 @@ bool isMapped(xcb_connection_t* connection, xcb_window_t window) {
 }
 
 } // namespace
-
-void LauncherWindowWatch::Disconnect::operator()(xcb_connection_t* connection) const {
-    xcb_disconnect(connection);
-}
 
 LauncherWindowWatch::LauncherWindowWatch(std::chrono::milliseconds margin) : margin_(margin) {
     marginTimer_.setSingleShot(true);
@@ -73,7 +53,7 @@ void LauncherWindowWatch::connectOnce() {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         return;
     int screenNumber = 0;
-    std::unique_ptr<xcb_connection_t, Disconnect> connection(xcb_connect(nullptr, &screenNumber));
+    XcbSupport::Connection connection(xcb_connect(nullptr, &screenNumber));
     if (xcb_connection_has_error(connection.get()))
         return;
     root_ = rootOfScreen(connection.get(), screenNumber);

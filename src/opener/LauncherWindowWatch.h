@@ -1,13 +1,13 @@
 #pragma once
 
+#include "opener/XcbSupport.h"
+
 #include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <sys/types.h>
-
-struct xcb_connection_t;
 
 // Tells when a launcher that has become a program itself (xdg-open starting the browser) has
 // shown that program's first top-level window on the X display: a window whose _NET_WM_PID is a
@@ -35,14 +35,10 @@ private:
     void noticeNewWindow(std::uint32_t window);
     void noticeMappedWindow(std::uint32_t window);
 
-    struct Disconnect {
-        void operator()(xcb_connection_t* connection) const;
-    };
-
     std::chrono::milliseconds margin_;
     bool triedToConnect_ = false;
     // Declared before its notifier, so that it is closed after it.
-    std::unique_ptr<xcb_connection_t, Disconnect> connection_;
+    XcbSupport::Connection connection_;
     std::uint32_t root_ = 0;
     std::uint32_t pidAtom_ = 0;
     pid_t launcher_ = 0;

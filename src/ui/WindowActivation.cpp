@@ -4,13 +4,14 @@
 #include <QWidget>
 
 #if QT_CONFIG(xcb)
+#include "opener/XcbSupport.h"
+
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <unistd.h>
-#include <xcb/xcb.h>
 #endif
 
 namespace {
@@ -18,37 +19,22 @@ namespace {
 #if QT_CONFIG(xcb)
 
 constexpr xcb_window_t noWindow = XCB_WINDOW_NONE;
-constexpr xcb_atom_t noAtom = XCB_ATOM_NONE;
 constexpr xcb_timestamp_t noTime = XCB_CURRENT_TIME;
 
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); } // xcb allocates with malloc
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeReply>;
-
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
+using XcbSupport::atomNamed;
+using XcbSupport::Reply;
+using XcbSupport::rootOfScreen;
 
 xcb_connection_t* qtConnection() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_window_t rootOfScreen(xcb_connection_t* connection, int screenNumber) {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; screens.rem > 0; ++i, xcb_screen_next(&screens)) {
-        if (i == screenNumber)
-            return screens.data->root;
-    }
-    return noWindow;
-}
-
 // The X server's time now: the time stamp of a property change on a window of its own, on a
 // connection of its own (Qt's connection delivers its events to Qt).
 xcb_timestamp_t serverTimeNow() {
     int screenNumber = 0;
-    const std::unique_ptr<xcb_connection_t, Disconnect> owned(xcb_connect(nullptr, &screenNumber));
+    const XcbSupport::Connection owned(xcb_connect(nullptr, &screenNumber));
     xcb_connection_t* connection = owned.get();
     const xcb_window_t root =
         xcb_connection_has_error(connection) ? noWindow : rootOfScreen(connection, screenNumber);
@@ -81,14 +67,6 @@ xcb_timestamp_t timeOf(const QByteArray& activationId) {
     return isNumber ? time : noTime;
 }
 
-xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection,
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr));
-    return reply ? reply->atom : noAtom;
-}
-
 xcb_window_t rootOf(xcb_connection_t* connection, xcb_window_t window) {
     const Reply<xcb_query_tree_reply_t> reply(
         xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
@@ -102,12 +80,12 @@ void sendToRoot(xcb_connection_t* connection, xcb_window_t root,
 
 // Whether a window manager runs that activates windows on request (_NET_ACTIVE_WINDOW).
 bool windowManagerActivates(xcb_connection_t* connection, xcb_window_t root) {
-    const xcb_atom_t activeWindow = atom(connection, "_NET_ACTIVE_WINDOW");
+    const xcb_atom_t activeWindow = atomNamed(connection, "_NET_ACTIVE_WINDOW");
     constexpr std::uint32_t mostAtoms = 4096;
     const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         connection,
-        xcb_get_property(connection, 0, root, atom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 0,
-                         mostAtoms),
+        xcb_get_property(connection, 0, root, atomNamed(connection, "_NET_SUPPORTED"),
+                         XCB_ATOM_ATOM, 0, mostAtoms),
         nullptr));
     if (!reply || reply->format != 32)
         return false;
@@ -130,7 +108,7 @@ void activateAsOf(xcb_connection_t* connection, xcb_window_t window, xcb_timesta
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
-    message.type = atom(connection, "_NET_ACTIVE_WINDOW");
+    message.type = atomNamed(connection, "_NET_ACTIVE_WINDOW");
     message.data.data32[0] = 1; // the request comes from an application
     message.data.data32[1] = time;
     sendToRoot(connection, root, message,
@@ -150,8 +128,8 @@ void endLaunchFeedback(xcb_connection_t* connection, xcb_window_t window,
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 8;
     message.window = root;
-    message.type = atom(connection, "_NET_STARTUP_INFO_BEGIN");
-    const xcb_atom_t continuation = atom(connection, "_NET_STARTUP_INFO");
+    message.type = atomNamed(connection, "_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t continuation = atomNamed(connection, "_NET_STARTUP_INFO");
     constexpr qsizetype pieceBytes = sizeof message.data.data8;
     for (qsizetype sent = 0; sent < text.size(); sent += pieceBytes) {
         std::memset(message.data.data8, 0, sizeof message.data.data8);
