@@ -27,6 +27,10 @@ QString RegularFileReader::Refusal::reason() const {
     return folder ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file");
 }
 
+void RegularFileReader::Refusal::raise(const QString& name) const {
+    throw Failure(QStringLiteral("Cannot read %1: %2").arg(name, reason()));
+}
+
 RegularFileReader::RegularFileReader(QString name, FileDescriptor file, qint64 size)
     : name_(std::move(name)), file_(std::move(file)), size_(size) {}
 
@@ -59,7 +63,7 @@ std::optional<RegularFileReader> RegularFileReader::open(const QString& path) {
     const auto& refused = std::get<Refusal>(opened);
     if (refused.kind == Refusal::Kind::absent)
         return std::nullopt;
-    throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, refused.reason()));
+    refused.raise(path);
 }
 
 qint64 RegularFileReader::read(char* into, qint64 maxBytes) {

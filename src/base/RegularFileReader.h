@@ -29,6 +29,8 @@ public:
 
         // "it is a folder", "it is not a regular file", or the system's reason.
         QString reason() const;
+        // Throws Failure "Cannot read NAME: reason".
+        [[noreturn]] void raise(const QString& name) const;
     };
 
     // The regular file at the path, opened, or why not. A failed read names the file as `name`

@@ -93,7 +93,7 @@ bool SettingsStore::keepBackup(const QString& application, const QString& sectio
         // Nothing stored, or nothing a copy could hold (a folder, a FIFO, a device).
         if (refused->kind != RegularFileReader::Refusal::Kind::failed)
             return false;
-        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, refused->reason()));
+        refused->raise(path);
     }
     auto& stored = std::get<RegularFileReader>(opened);
     // Copied in chunks: the value kept may be the one too large to load.

@@ -2,10 +2,7 @@
 
 #include "opener/XcbSupport.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
+#include "opener/XcbSupport.h"
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
 #include <QtTest>
 #include <unistd.h>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -37,26 +37,21 @@ int zombieChildren() {
 class WindowOfProcess {
 public:
     explicit WindowOfProcess(pid_t owner) : connection_(xcb_connect(nullptr, nullptr)) {
-        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-        const xcb_window_t window = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, 200, 100,
-                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        const char name[] = "_NET_WM_PID";
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, sizeof name - 1, name), nullptr);
+        xcb_connection_t* connection = connection_.get();
+        const xcb_window_t root = XcbSupport::rootOfScreen(connection, 0);
+        const xcb_window_t window = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 200, 100, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
         const auto pid = static_cast<std::uint32_t>(owner);
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom->atom,
-                            XCB_ATOM_CARDINAL, 32, 1, &pid);
-        free(atom);
-        xcb_map_window(connection_, window);
-        xcb_flush(connection_);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                            XcbSupport::atomNamed(connection, "_NET_WM_PID"), XCB_ATOM_CARDINAL, 32,
+                            1, &pid);
+        xcb_map_window(connection, window);
+        xcb_flush(connection);
     }
-    ~WindowOfProcess() { xcb_disconnect(connection_); }
-    WindowOfProcess(const WindowOfProcess&) = delete;
-    WindowOfProcess& operator=(const WindowOfProcess&) = delete;
 
 private:
-    xcb_connection_t* connection_;
+    XcbSupport::Connection connection_;
 };
 
 } // namespace
