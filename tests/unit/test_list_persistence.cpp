@@ -124,6 +124,11 @@ private slots:
         QCOMPARE(list.text(2), huge);
         QCOMPARE(list.cellText(2, 0), huge);
         QCOMPARE(joined(list), QStringList({fits, pairAtTheCut, huge}).join(';').toUtf8());
+        // An entry reversed by a right-to-left override is shown with the override named.
+        list.append(QStringLiteral("a\u202Egro.\u2066b\u200Bc\u200Dd"));
+        QCOMPARE(shown(3, Qt::DisplayRole).toString(),
+                 QStringLiteral("a<U+202E>gro.<U+2066>b<U+200B>c\u200Dd"));
+        QCOMPARE(list.text(3), QStringLiteral("a\u202Egro.\u2066b\u200Bc\u200Dd"));
     }
 
     void modelBehavesForViews() {
