@@ -1,3 +1,4 @@
+#include "ChildTestRun.h"
 #include "TestFiles.h"
 #include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
@@ -5,6 +6,7 @@
 #include "base/SettingsStore.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -182,6 +184,28 @@ private slots:
             QStringList{"Websites"});
     }
 
+    void aFileWhoseOwnerCannotBeKeptWarnsAndLosesItsGroupBits() {
+        if (ChildTestRun::isChild()) { // nobody replaces root's file in nobody's folder
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("now belongs to this user"));
+            AtomicFileWriter::writeWhole(ChildTestRun::configFolder() + "/shared", "new");
+            return;
+        }
+        if (::geteuid() != 0)
+            QSKIP("needs root to make a file of another user");
+        QTemporaryDir folder;
+        const QByteArray shared = QFile::encodeName(folder.filePath("shared"));
+        writeFixture(folder.filePath("shared"), "old");
+        QCOMPARE(::chmod(shared.constData(), 0664), 0);
+        QCOMPARE(::chown(QFile::encodeName(folder.path()).constData(), 65534, 65534), 0);
+        ChildTestRun child(ChildTestRun::thisCase(), folder.path(), true);
+        QVERIFY2(child.finishWithin(60000), child.output().constData());
+        struct stat info {};
+        QCOMPARE(::stat(shared.constData(), &info), 0);
+        QCOMPARE(info.st_uid, uid_t{65534});
+        QCOMPARE(info.st_mode & 0777, mode_t{0604});
+        QCOMPARE(fileBytes(folder.filePath("shared")), QByteArray("new"));
+    }
+
     void backupKeepsTheStoredValueBeside() {
         QTemporaryDir root;
         SettingsStore store(root.path());
@@ -253,6 +277,8 @@ private slots:
         QCOMPARE(fileBytes(path), QByteArray(":1\nonger first line\nsecond\n"));
         QVERIFY(own.isStillAtPath());
         QVERIFY(QFile::remove(path));
+        QVERIFY(!own.isStillAtPath());
+        writeFixture(path, ""); // another file in its place
         QVERIFY(!own.isStillAtPath());
     }
 };
