@@ -72,7 +72,7 @@ QString saveSessionListBeside(const WebsiteList& list, ProgramSettings& settings
 
 // The close after a start-up that did not read the stored list in full: written over, it would
 // lose what was not read. It stays, a copy of it is kept, and this session's list goes beside
-// it (unless it is empty: that would only replace an earlier session's). One report says what
+// it (unless it is empty: there is nothing to keep). One report says what
 // was done and what failed.
 void keepStoredListAndSaveBeside(const WebsiteList& list, ProgramSettings& settings,
                                  ErrorTrap& trap) {

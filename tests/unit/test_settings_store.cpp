@@ -6,8 +6,8 @@
 #include "base/SettingsStore.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
