@@ -63,7 +63,7 @@ private slots:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         xvfb.kill();
         xvfb.waitForFinished();
-        QCOMPARE(program.waitForExit(), 1);
+        QVERIFY(program.waitForExit() > 0); // Qt's failure status, after the save
         QCOMPARE(program.storedSetting("Websites"), QByteArray("a;b"));
     }
 
