@@ -1,5 +1,6 @@
 #include "ChildTestRun.h"
 #include "TestFiles.h"
+#include "app/SingleInstance.h"
 #include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
 #include "base/LockFile.h"
@@ -265,6 +266,13 @@ private slots:
         LockFile lock(path);
         QCOMPARE(lock.open(), LockFile::Opening::unusable);
         QCOMPARE(lock.problem(), problem);
+        // The start ends, saying which file is wrong and how; only a folder that cannot be
+        // written (a file where it must be) lets it run without a lock.
+        SingleInstance start(path, QStringLiteral(":0"));
+        QCOMPARE(start.claim(), SingleInstance::Role::Unusable);
+        QVERIFY(start.unusableLockNotice().contains(path + ": " + problem + "."));
+        QCOMPARE(SingleInstance(root.filePath("precious/Websites.lock"), ":0").claim(),
+                 SingleInstance::Role::Unguarded);
         QCOMPARE(fileBytes(root.filePath("precious")), QByteArray("precious"));
 
         // Its own lock file is written at its start, never cut.
