@@ -17,6 +17,9 @@ clang-format --dry-run --Werror "${sources[@]}"
 echo "== Layers"
 scripts/check-layers.sh
 
+echo "== File access"
+scripts/check-file-access.sh
+
 start_xvfb
 jobs=$(nproc)
 

@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -11,10 +10,6 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -32,6 +27,8 @@ constexpr qsizetype mostOpenConnections = 64;
 constexpr int reachFirstMs = 5000;
 constexpr int retryMs = 50;
 constexpr qint64 longestDisplay = 255;
+// How often the holder looks whether its lock file is still in place.
+constexpr int lockWatchMs = 1000;
 
 // The display as part of a file name: anything but letters, digits, "." and "-" becomes "_".
 QString asFileName(QString display) {
@@ -53,7 +50,8 @@ bool isPrintableText(const QByteArray& bytes) {
 } // namespace
 
 SingleInstance::SingleInstance(QString lockPath, QString display, QObject* parent)
-    : QObject(parent), lockPath_(std::move(lockPath)), display_(std::move(display)) {}
+    : QObject(parent), lockPath_(lockPath), display_(std::move(display)),
+      lock_(std::move(lockPath)) {}
 
 QString SingleInstance::listOpenElsewhere(const QString& display) {
     if (display.isEmpty())
@@ -62,13 +60,28 @@ QString SingleInstance::listOpenElsewhere(const QString& display) {
         .arg(display);
 }
 
+QString SingleInstance::unusableLockNotice() const {
+    return QStringLiteral("Corvantis cannot use its lock file %1: %2. It ends without writing "
+                          "anything. Remove or replace that file, then start Corvantis again.")
+        .arg(lockPath_, lock_.problem());
+}
+
 SingleInstance::Role SingleInstance::claim() {
-    if (!openLock())
+    // Without a folder that can be written, nothing could be saved either: the guard has
+    // nothing to protect. Anything else that stands in its way ends the start.
+    switch (lock_.open()) {
+    case LockFile::Opening::folderNotWritable:
         return Role::Unguarded;
+    case LockFile::Opening::unusable:
+        return Role::Unusable;
+    case LockFile::Opening::opened:
+        break;
+    }
     socketPath_ = socketPath();
-    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK)
-            return Role::Unguarded;
+    const LockFile::Locking locking = lock_.tryLock();
+    if (locking == LockFile::Locking::unsupported)
+        return Role::Unguarded; // a file system without locks: the program would never run
+    if (locking == LockFile::Locking::heldElsewhere) {
         holderDisplay_ = waitForHolderDisplay();
         // A holder that wrote no display may still answer on this one.
         const bool here = holderDisplay_.isEmpty() || holderDisplay_ == display_;
@@ -76,19 +89,34 @@ SingleInstance::Role SingleInstance::claim() {
     }
     writeDisplayIntoLock();
     acceptRequests();
+    watchLockFile();
     return Role::First;
 }
 
-// Opens (creating it, and the settings folder, when missing) the lock file. False when there is
-// none to be had: nothing could be saved in that folder either.
-bool SingleInstance::openLock() {
-    if (lockPath_.isEmpty() || !QDir().mkpath(QFileInfo(lockPath_).absolutePath()))
-        return false;
-    // O_NONBLOCK: a FIFO put there must not block the start.
-    lock_ = FileDescriptor(::open(QFile::encodeName(lockPath_).constData(),
-                                  O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600));
-    struct stat info {};
-    return lock_.isOpen() && ::fstat(lock_.get(), &info) == 0 && S_ISREG(info.st_mode);
+// A lock file removed (or replaced) while this start holds it would let the next start take
+// the list: the holder looks now and then, and puts a lock of its own back at the path.
+void SingleInstance::watchLockFile() {
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, [this] {
+        if (!lock_.isStillAtPath())
+            putLockFileBack();
+    });
+    watch->start(lockWatchMs);
+}
+
+void SingleInstance::putLockFileBack() {
+    LockFile replacement(lockPath_);
+    if (replacement.open() != LockFile::Opening::opened ||
+        replacement.tryLock() != LockFile::Locking::taken) {
+        qWarning("Corvantis: the lock file %s was replaced, and cannot be taken back: another "
+                 "start may now write the list",
+                 qPrintable(lockPath_));
+        return;
+    }
+    qWarning("Corvantis: the lock file %s was removed while this window held it; it is back",
+             qPrintable(lockPath_));
+    lock_ = std::move(replacement);
+    writeDisplayIntoLock();
 }
 
 // The socket of the list's holder on this display: in the user's runtime folder (Qt's checked
@@ -107,20 +135,16 @@ QString SingleInstance::socketPath() const {
 // Tells later starts where the list is open. Should this write fail, they can only say that it
 // is open elsewhere.
 void SingleInstance::writeDisplayIntoLock() {
-    const QByteArray line = display_.toUtf8().left(longestDisplay) + '\n';
-    if (::ftruncate(lock_.get(), 0) != 0 ||
-        ::pwrite(lock_.get(), line.data(), line.size(), 0) != line.size())
+    if (!lock_.writeLine(display_.toUtf8().left(longestDisplay)))
         qWarning("Corvantis: cannot write this display into %s", qPrintable(lockPath_));
 }
 
 QString SingleInstance::waitForHolderDisplay() const {
     const QDeadlineTimer deadline(reachFirstMs);
-    QByteArray line(longestDisplay + 1, Qt::Uninitialized);
     do {
-        const ssize_t read = ::pread(lock_.get(), line.data(), line.size(), 0);
-        const qsizetype end = read > 0 ? line.first(read).indexOf('\n') : -1;
-        if (end > 0)
-            return QString::fromUtf8(line.first(end));
+        const QByteArray line = lock_.readLine(longestDisplay);
+        if (!line.isEmpty())
+            return QString::fromUtf8(line);
         QThread::msleep(retryMs);
     } while (!deadline.hasExpired());
     return {};

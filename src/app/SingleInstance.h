@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/FileDescriptor.h"
+#include "base/LockFile.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,7 +20,8 @@ class QLocalSocket;
 //
 // The lock is an flock, which the kernel drops when its holder ends in any way, so a crashed
 // first start never blocks the next; the socket it leaves behind is taken over by whoever holds
-// the lock next.
+// the lock next. The holder watches its lock file: one removed or replaced while it runs is put
+// back, so that a later start still finds the list taken.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -30,6 +31,7 @@ public:
         Second,    // the list is open on this display: ask that window to come forward, then end
         Elsewhere, // the list is open on another display: say so, then end
         Unguarded, // no lock can be had (the settings folder cannot be written): run without one
+        Unusable,  // the lock file is no lock of this user's (a link, a FIFO, another's): end
     };
 
     // lockPath: the lock file beside the stored list; display: where this start shows, as
@@ -40,6 +42,8 @@ public:
     // For Role::Second and Role::Elsewhere: the display the list is open on, as its holder
     // wrote it into the lock file (empty when it wrote none).
     QString holderDisplay() const { return holderDisplay_; }
+    // For Role::Unusable: the notice that says which file is wrong, and how.
+    QString unusableLockNotice() const;
     // For Role::Second: hands the running program the activation id of this start (which lets
     // its window take the focus under focus-stealing prevention). False when it cannot be
     // reached.
@@ -53,9 +57,10 @@ signals:
     void comeForwardRequested(const QByteArray& activationId);
 
 private:
-    bool openLock();
     QString socketPath() const;
     void writeDisplayIntoLock();
+    void watchLockFile();
+    void putLockFileBack();
     QString waitForHolderDisplay() const;
     void acceptRequests();
     void takeConnection(QLocalSocket* socket);
@@ -65,7 +70,7 @@ private:
     QString display_;
     QString socketPath_;
     QString holderDisplay_;
-    FileDescriptor lock_;
+    LockFile lock_;
     QLocalServer* server_ = nullptr;
     // The connections open now, oldest first.
     QList<QPointer<QLocalSocket>> connections_;

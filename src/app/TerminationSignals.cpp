@@ -9,6 +9,10 @@
 
 namespace {
 
+// Every signal that ends the program and can be caught: the log-out's, the terminal's (Ctrl+C,
+// Ctrl+\, a closed terminal) and kill's default.
+constexpr std::array terminationSignals{SIGTERM, SIGHUP, SIGINT, SIGQUIT};
+
 // Written by the signal handler, read on the event loop. One pair for the process.
 int pipeEnds[2] = {-1, -1};
 
@@ -32,7 +36,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGHUP})
+    for (int signal : terminationSignals)
         ::sigaction(signal, &action, nullptr);
 }
 
@@ -40,7 +44,7 @@ TerminationSignals::~TerminationSignals() {
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGHUP})
+    for (int signal : terminationSignals)
         ::sigaction(signal, &action, nullptr);
 }
 

@@ -1,8 +1,11 @@
 #include "app/DisplayName.h"
 #include "app/RelativeXdgFolders.h"
+#include "app/SaveAtExit.h"
 #include "app/SingleInstance.h"
 #include "app/SystemClock.h"
 #include "app/TerminationSignals.h"
+#include "base/FileAccess.h"
+#include "base/ProgramSettings.h"
 #include "base/SetAppTitle.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
@@ -19,18 +22,22 @@
 namespace {
 
 // A later start, while the list is open in another window: that window comes forward when it
-// is on this display; otherwise a notice says where the list is open. Nothing is written.
-void endAsLaterStart(SingleInstance& instance, SingleInstance::Role role,
-                     const QByteArray& activationId) {
+// is on this display; otherwise a notice says where the list is open. A start whose lock file
+// cannot be used says what is wrong with it. Nothing is written.
+void endWithoutTheList(SingleInstance& instance, SingleInstance::Role role,
+                       const QByteArray& activationId) {
     if (role == SingleInstance::Role::Second && instance.askFirstToComeForward(activationId))
         return;
-    QtDialogs().notice(SingleInstance::listOpenElsewhere(instance.holderDisplay()),
+    QtDialogs().notice(role == SingleInstance::Role::Unusable
+                           ? instance.unusableLockNotice()
+                           : SingleInstance::listOpenElsewhere(instance.holderDisplay()),
                        appTitleFromProductName(QLatin1String(Form1::productName)));
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    openClosedStandardDescriptors(); // before any file takes the number of one
     dropRelativeXdgFolders();
     // Qt takes the launcher's startup id out of the environment as it starts.
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
@@ -40,13 +47,12 @@ int main(int argc, char* argv[]) {
 
     // Before anything is read or written: a second window would save its own list at close.
     SettingsStore settings = SettingsStore::forCurrentUser();
-    SingleInstance instance(settings.pathOf(SettingsKeys::application, SettingsKeys::section,
-                                            SettingsKeys::websitesLock),
+    SingleInstance instance(ProgramSettings(settings).pathOf(SettingsKeys::websitesLock),
                             displayOfThisStart(QGuiApplication::platformName()));
     const SingleInstance::Role role = instance.claim();
-    if (role == SingleInstance::Role::Second || role == SingleInstance::Role::Elsewhere) {
-        endAsLaterStart(instance, role, activationIdOfThisStart(startupId));
-        return 0;
+    if (role != SingleInstance::Role::First && role != SingleInstance::Role::Unguarded) {
+        endWithoutTheList(instance, role, activationIdOfThisStart(startupId));
+        return role == SingleInstance::Role::Unusable ? 1 : 0;
     }
 
     QtDialogs dialogs;
@@ -78,5 +84,6 @@ int main(int argc, char* argv[]) {
         return 0;
     window.centreOnScreen();
     window.show();
+    const SaveAtExit saveAtExit(window); // a lost display ends the program without a close
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "base/AtomicFileWriter.h"
 
 #include "base/Failure.h"
+#include "base/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,35 +16,18 @@
 
 namespace {
 
-constexpr int mostLinksFollowed = 40;      // as many as the kernel follows in one path
 constexpr qsizetype longestNamePart = 200; // leaves room for the suffix within NAME_MAX
 constexpr QByteArrayView temporaryMarker = ".saving-";
-
-// Whether the kernel's protected_symlinks rule forbids following the link: it lies in a sticky
-// folder that everyone may write (/tmp, say) and belongs neither to that folder's owner nor to
-// this process's user. Anyone can plant such a link to have a file of ours written over.
-bool isForeignLinkInSharedFolder(const QFileInfo& link) {
-    struct stat linkInfo {};
-    struct stat folderInfo {};
-    if (::lstat(QFile::encodeName(link.filePath()).constData(), &linkInfo) != 0 ||
-        ::stat(QFile::encodeName(link.absolutePath()).constData(), &folderInfo) != 0)
-        return false;
-    const bool shared = (folderInfo.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
-    return shared && linkInfo.st_uid != folderInfo.st_uid && linkInfo.st_uid != ::geteuid();
-}
 
 // Where the path's symbolic links lead; the path itself when it is no link. Throws Failure at a
 // link that another user planted in a shared folder.
 QString followLinks(const QString& path) {
-    QFileInfo info(path);
-    for (int i = 0; i < mostLinksFollowed && info.isSymLink(); ++i) {
-        if (isForeignLinkInSharedFolder(info))
-            throw Failure(QStringLiteral("Cannot write %1: the link %2 belongs to another user "
-                                         "in the shared folder %3, so it is not followed")
-                              .arg(path, info.filePath(), info.absolutePath()));
-        info.setFile(info.symLinkTarget());
-    }
-    return info.filePath();
+    const LinkWalk walk = walkLinks(path);
+    if (!walk.foreignLink.isEmpty())
+        throw Failure(QStringLiteral("Cannot write %1: the link %2 belongs to another user "
+                                     "in the shared folder %3, so it is not followed")
+                          .arg(path, walk.foreignLink, walk.sharedFolder));
+    return walk.target;
 }
 
 // The name of every temporary file of the target starts with this, then the writer's process
@@ -90,6 +74,10 @@ void syncFolder(const QByteArray& folder) {
 
 AtomicFileWriter::AtomicFileWriter(QString path, Fallback fallback)
     : path_(std::move(path)), fallback_(fallback) {}
+
+void AtomicFileWriter::setPermissions(mode_t permissions) {
+    permissions_ = permissions;
+}
 
 AtomicFileWriter::~AtomicFileWriter() {
     discard();
@@ -148,13 +136,29 @@ bool AtomicFileWriter::createTemporary(bool targetExists, const struct stat& tar
     }
     if (!file_.isOpen())
         return false;
-    if (targetExists) {
-        // The new file keeps what the old one had; an owner it cannot give stays the writer's.
-        ::fchmod(file_.get(), target.st_mode & 0777);
-        if (target.st_uid != ::geteuid() || target.st_gid != ::getegid())
-            (void)::fchown(file_.get(), target.st_uid, target.st_gid);
-    }
+    if (permissions_)
+        ::fchmod(file_.get(), *permissions_);
+    else if (targetExists)
+        ::fchmod(file_.get(), target.st_mode & 0777); // the new file keeps what the old one had
+    if (targetExists && (target.st_uid != ::geteuid() || target.st_gid != ::getegid()))
+        keepOwner(target);
     return true;
+}
+
+// The new file keeps the old one's owner and group. Where this user may not give them (a file
+// of another user, in a folder both may write), the file becomes this user's: its group bits
+// would then open it to this user's group, so they are dropped unless the group is kept, and a
+// warning names the file.
+void AtomicFileWriter::keepOwner(const struct stat& target) {
+    if (::fchown(file_.get(), target.st_uid, target.st_gid) == 0)
+        return;
+    const int reason = errno;
+    const bool groupKept = ::fchown(file_.get(), static_cast<uid_t>(-1), target.st_gid) == 0;
+    struct stat now {};
+    if (!groupKept && ::fstat(file_.get(), &now) == 0)
+        ::fchmod(file_.get(), now.st_mode & 07707);
+    qWarning("Corvantis: %s now belongs to this user, not to its owner before: %s",
+             qPrintable(path_), qPrintable(qt_error_string(reason)));
 }
 
 void AtomicFileWriter::write(QByteArrayView bytes) {

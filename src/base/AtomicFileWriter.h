@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 #include <sys/stat.h>
 
 // The one way the program writes a file. The new contents go to a temporary file in the
@@ -40,6 +41,10 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
+    // The permission bits the new file gets, instead of the target's (or, for a new file, those
+    // the umask leaves). Before open().
+    void setPermissions(mode_t permissions);
+
     void open();
     void write(QByteArrayView bytes);
     void commit();
@@ -51,12 +56,14 @@ private:
     // Creates the temporary file, with the permissions of the target when there is one.
     // False, with errno set, when the folder takes no new file.
     bool createTemporary(bool targetExists, const struct stat& target);
+    void keepOwner(const struct stat& target);
     // Closes and removes the temporary file; the target is untouched.
     void discard();
     [[noreturn]] void fail(const char* verb, int error);
 
     QString path_; // as given, for the reports
     Fallback fallback_;
+    std::optional<mode_t> permissions_;
     QByteArray target_;    // the file that gets the contents: the path, or where its links lead
     QByteArray temporary_; // empty while there is none, and when writing in place
     FileDescriptor file_;

@@ -1,6 +1,7 @@
 #include "base/RegularFileReader.h"
 
 #include "base/Failure.h"
+#include "base/FileAccess.h"
 
 #include <QFile>
 #include <algorithm>
@@ -22,6 +23,9 @@ RegularFileReader::Refusal refusal(RegularFileReader::Refusal::Kind kind, int er
 } // namespace
 
 QString RegularFileReader::Refusal::reason() const {
+    if (foreignLink)
+        return QStringLiteral("it is a link that another user put in a shared folder, so it is "
+                              "not followed");
     if (kind != Kind::notRegular)
         return qt_error_string(errorNumber);
     return folder ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file");
@@ -31,12 +35,15 @@ void RegularFileReader::Refusal::raise(const QString& name) const {
     throw Failure(QStringLiteral("Cannot read %1: %2").arg(name, reason()));
 }
 
-RegularFileReader::RegularFileReader(QString name, FileDescriptor file, qint64 size)
-    : name_(std::move(name)), file_(std::move(file)), size_(size) {}
+RegularFileReader::RegularFileReader(QString name, FileDescriptor file, qint64 size,
+                                     mode_t permissions)
+    : name_(std::move(name)), file_(std::move(file)), size_(size), permissions_(permissions) {}
 
 std::variant<RegularFileReader, RegularFileReader::Refusal>
 RegularFileReader::tryOpen(const QString& path, const QString& name) {
     using Kind = Refusal::Kind;
+    if (!walkLinks(path).foreignLink.isEmpty())
+        return Refusal{Kind::failed, EACCES, false, true};
     // O_NONBLOCK: opening a FIFO does not wait for a writer; O_NOCTTY: a terminal does not
     // become ours. Either is then refused by what fstat says of the open descriptor.
     FileDescriptor file(
@@ -53,7 +60,7 @@ RegularFileReader::tryOpen(const QString& path, const QString& name) {
     if (!S_ISREG(info.st_mode))
         return Refusal{Kind::notRegular, 0, S_ISDIR(info.st_mode)};
     return RegularFileReader(name.isEmpty() ? path : name, std::move(file),
-                             static_cast<qint64>(info.st_size));
+                             static_cast<qint64>(info.st_size), info.st_mode & 0777);
 }
 
 std::optional<RegularFileReader> RegularFileReader::open(const QString& path) {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <sys/types.h>
 #include <variant>
 
 class QFile;
@@ -13,7 +14,8 @@ class QFile;
 // becoming the controlling terminal, and what was opened is judged by the open descriptor, so
 // nothing can take the file's place between a check and the open: a FIFO would block the reader
 // for ever, a device such as /dev/zero never ends, and a folder holds no value. A symbolic link
-// is followed to what it names, and judged by that.
+// is followed to what it names, and judged by that, except one that another user put in a
+// shared sticky folder (FileAccess.h): that is refused as the kernel refuses it.
 class RegularFileReader {
 public:
     // Why a path was not opened as a regular file.
@@ -26,6 +28,7 @@ public:
         Kind kind;
         int errorNumber = 0;
         bool folder = false;
+        bool foreignLink = false; // failed: a link of another user in a shared folder
 
         // "it is a folder", "it is not a regular file", or the system's reason.
         QString reason() const;
@@ -43,8 +46,9 @@ public:
     // opened.
     static std::optional<RegularFileReader> open(const QString& path);
 
-    // The file's size when it was opened.
+    // The file's size and permission bits when it was opened.
     qint64 size() const { return size_; }
+    mode_t permissions() const { return permissions_; }
 
     // Up to `maxBytes` bytes from where the last read ended; fewer only at the end of the
     // file, none after it. Throws Failure.
@@ -60,9 +64,10 @@ public:
     bool openStream(QFile& stream) const;
 
 private:
-    RegularFileReader(QString name, FileDescriptor file, qint64 size);
+    RegularFileReader(QString name, FileDescriptor file, qint64 size, mode_t permissions);
 
     QString name_;
     FileDescriptor file_;
     qint64 size_;
+    mode_t permissions_;
 };

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
+#include "base/FileAccess.h"
 #include "base/RegularFileReader.h"
 #include "base/TextDecoding.h"
 
@@ -11,8 +12,6 @@
 #include <utility>
 
 namespace {
-
-constexpr qint64 copyChunkBytes = qint64{1} << 20;
 
 QByteArrayView withoutOneTrailingLineEnd(QByteArrayView bytes) {
     if (bytes.endsWith("\r\n"))
@@ -88,20 +87,5 @@ void SettingsStore::writeUtf8(const QString& application, const QString& section
 bool SettingsStore::keepBackup(const QString& application, const QString& section,
                                const QString& key) {
     const QString path = pathOf(application, section, key);
-    auto opened = RegularFileReader::tryOpen(path);
-    if (const auto* refused = std::get_if<RegularFileReader::Refusal>(&opened)) {
-        // Nothing stored, or nothing a copy could hold (a folder, a FIFO, a device).
-        if (refused->kind != RegularFileReader::Refusal::Kind::failed)
-            return false;
-        refused->raise(path);
-    }
-    auto& stored = std::get<RegularFileReader>(opened);
-    // Copied in chunks: the value kept may be the one too large to load.
-    AtomicFileWriter backup(path + QStringLiteral(".bak"));
-    backup.open();
-    QByteArray chunk(copyChunkBytes, Qt::Uninitialized);
-    while (const qint64 read = stored.read(chunk.data(), copyChunkBytes))
-        backup.write(QByteArrayView(chunk).first(read));
-    backup.commit();
-    return true;
+    return copyFile(path, path + QStringLiteral(".bak"));
 }

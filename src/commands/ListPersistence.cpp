@@ -2,12 +2,13 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/ErrorTrap.h"
+#include "base/ProgramSettings.h"
 #include "base/SettingsKeys.h"
-#include "base/SettingsStore.h"
 #include "commands/CommandView.h"
 #include "list/StoredWebsites.h"
 #include "list/WebsiteList.h"
 
+#include <QHashFunctions>
 #include <QStringList>
 #include <utility>
 
@@ -18,17 +19,18 @@ namespace {
 enum RestoreStatement : int { readStoredList = 132, fillList = 136 };
 enum SaveStatement : int { writeStoredList = 110, yieldAfterSave = 112 };
 
-QString pathOf(const SettingsStore& settings, QLatin1StringView key) {
-    return settings.pathOf(SettingsKeys::application, SettingsKeys::section, key);
-}
-
 // Stores the list under the key, joined as it is written: a large list needs no second copy
 // in memory. A failed write leaves the stored value as it was and throws Failure.
-void storeList(const WebsiteList& list, SettingsStore& settings, QLatin1StringView key) {
-    settings.writeUtf8(
-        SettingsKeys::application, SettingsKeys::section, key, [&list](AtomicFileWriter& file) {
-            StoredWebsites::write(list, [&file](QByteArrayView piece) { file.write(piece); });
-        });
+void storeList(const WebsiteList& list, ProgramSettings& settings, const QString& key) {
+    settings.write(key, [&list](AtomicFileWriter& file) {
+        StoredWebsites::write(list, [&file](QByteArrayView piece) { file.write(piece); });
+    });
+}
+
+// What identifies the stored list's contents, to tell a file that was only touched from one
+// that was changed.
+std::size_t contentKey(QByteArrayView stored) {
+    return qHashBits(stored.data(), static_cast<size_t>(stored.size()));
 }
 
 // A failure's description as a sentence of a report that goes on after it.
@@ -48,36 +50,35 @@ struct CopyOfStoredList {
     QString said;
 };
 
-CopyOfStoredList keepCopyOfStoredList(SettingsStore& settings) {
+CopyOfStoredList keepCopyOfStoredList(ProgramSettings& settings) {
     bool copied = false;
-    if (const auto failure = ErrorTrap::failureOf([&] {
-            copied = settings.keepBackup(SettingsKeys::application, SettingsKeys::section,
-                                         SettingsKeys::websites);
-        }))
+    if (const auto failure =
+            ErrorTrap::failureOf([&] { copied = settings.keepBackup(SettingsKeys::websites); }))
         return {false, QStringLiteral("No copy of it could be kept: %1").arg(asSentence(*failure))};
     if (!copied)
         return {}; // nothing a copy could hold (a folder, a FIFO, a device)
     return {true, QStringLiteral("A copy of it is in %1.")
-                      .arg(pathOf(settings, SettingsKeys::websites) + QStringLiteral(".bak"))};
+                      .arg(settings.pathOf(SettingsKeys::websites) + QStringLiteral(".bak"))};
 }
 
-// Saves this session's list as "Websites.new"; says how that went, for the report.
-QString saveSessionListBeside(const WebsiteList& list, SettingsStore& settings) {
-    const QLatin1StringView beside = SettingsKeys::websitesBesideUnreadList;
+// Saves this session's list as "Websites.new" (or, when an earlier session's list is there,
+// the next free "Websites.new-N"); says how that went, for the report.
+QString saveSessionListBeside(const WebsiteList& list, ProgramSettings& settings) {
+    const QString beside = settings.freeKeyBesideList();
     if (const auto failure = ErrorTrap::failureOf([&] { storeList(list, settings, beside); }))
         return sessionListNotSaved(*failure);
-    return QStringLiteral("This session's list was saved as %1.").arg(pathOf(settings, beside));
+    return QStringLiteral("This session's list was saved as %1.").arg(settings.pathOf(beside));
 }
 
 // The close after a start-up that did not read the stored list in full: written over, it would
 // lose what was not read. It stays, a copy of it is kept, and this session's list goes beside
-// it (unless it is empty: that would only replace an earlier session's). One report says what
+// it (unless it is empty: there is nothing to keep). One report says what
 // was done and what failed.
-void keepStoredListAndSaveBeside(const WebsiteList& list, SettingsStore& settings,
+void keepStoredListAndSaveBeside(const WebsiteList& list, ProgramSettings& settings,
                                  ErrorTrap& trap) {
     QStringList said{QStringLiteral("The stored list %1 could not be read in full at start-up, so "
                                     "it was left as it was.")
-                         .arg(pathOf(settings, SettingsKeys::websites)),
+                         .arg(settings.pathOf(SettingsKeys::websites)),
                      keepCopyOfStoredList(settings).said};
     if (list.count() > 0)
         said << saveSessionListBeside(list, settings);
@@ -89,11 +90,11 @@ void keepStoredListAndSaveBeside(const WebsiteList& list, SettingsStore& setting
 // hand, a sync tool): written over without a word, that version would be lost. A copy of it is
 // kept, then this session's list replaces it; when no copy can be kept, it stays and this
 // session's list goes beside it. One report says what was done and what failed.
-void keepChangedListAndSave(const WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
+void keepChangedListAndSave(const WebsiteList& list, ProgramSettings& settings, ErrorTrap& trap) {
     const CopyOfStoredList copy = keepCopyOfStoredList(settings);
     QStringList said{QStringLiteral("The stored list %1 was changed by another program after "
                                     "Corvantis read it at start-up.")
-                         .arg(pathOf(settings, SettingsKeys::websites)),
+                         .arg(settings.pathOf(SettingsKeys::websites)),
                      copy.said};
     if (!copy.kept)
         said << QStringLiteral("It was left as it was.") << saveSessionListBeside(list, settings);
@@ -107,33 +108,57 @@ void keepChangedListAndSave(const WebsiteList& list, SettingsStore& settings, Er
 }
 
 // Whether a stored list is there now that is not the one the start-up found. One that is gone
-// was removed on purpose: nothing of it is lost by saving.
-bool storedListChangedSince(const FileVersion& atStart, const SettingsStore& settings) {
-    const FileVersion now = FileVersion::of(pathOf(settings, SettingsKeys::websites));
-    return now.exists && now != atStart;
+// was removed on purpose: nothing of it is lost by saving. One of the same size is read again:
+// a file that was only touched (or rewritten as it was) holds nothing that saving would lose.
+bool storedListChangedSince(const StoredListAtStart& atStart, const ProgramSettings& settings) {
+    const FileVersion now = FileVersion::of(settings.pathOf(SettingsKeys::websites));
+    if (!now.exists || now == atStart.version)
+        return false;
+    if (now.size != atStart.version.size)
+        return true;
+    std::optional<QByteArray> stored;
+    if (ErrorTrap::failureOf([&] { stored = settings.readBytes(SettingsKeys::websites); }))
+        return true;
+    return !stored || contentKey(*stored) != atStart.contentKey;
+}
+
+// The start-up's report of a stored list it cannot read names the lists that earlier sessions
+// kept beside it, which hold what they could not store there.
+[[noreturn]] void rethrowNamingKeptLists(const QString& failure, const ProgramSettings& settings) {
+    const QStringList kept = settings.listsKeptBeside();
+    if (kept.isEmpty())
+        throw Failure(failure);
+    throw Failure(QStringLiteral("%1 The list of an earlier session that could not be saved "
+                                 "there is kept in %2.")
+                      .arg(asSentence(failure), kept.join(QStringLiteral(", "))));
 }
 
 } // namespace
 
-StoredListAtStart restoreWebsiteList(WebsiteList& list, SettingsStore& settings, ErrorTrap& trap) {
+StoredListAtStart restoreWebsiteList(WebsiteList& list, SettingsStore& store, ErrorTrap& trap) {
+    ProgramSettings settings(store);
     // Looked at before it is read, so that any change after the read is seen at close.
-    StoredListAtStart atStart{true, FileVersion::of(pathOf(settings, SettingsKeys::websites))};
+    StoredListAtStart atStart{true, FileVersion::of(settings.pathOf(SettingsKeys::websites))};
     std::optional<QByteArray> stored;
     atStart.restoredInFull = trap.run(readStoredList, [&] {
-        stored = settings.readBytes(SettingsKeys::application, SettingsKeys::section,
-                                    SettingsKeys::websites);
+        if (const auto failure =
+                ErrorTrap::failureOf([&] { stored = settings.readBytes(SettingsKeys::websites); }))
+            rethrowNamingKeptLists(*failure, settings);
     });
+    if (stored)
+        atStart.contentKey = contentKey(*stored);
     if (atStart.restoredInFull && stored && !stored->isEmpty())
         atStart.restoredInFull =
             trap.run(fillList, [&] { StoredWebsites::appendTo(list, std::move(*stored)); });
     return atStart;
 }
 
-void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
+void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& store,
                      ErrorTrap& trap, const StoredListAtStart& atStart) {
+    ProgramSettings settings(store);
     if (!atStart.restoredInFull)
         keepStoredListAndSaveBeside(list, settings, trap);
-    else if (storedListChangedSince(atStart.version, settings))
+    else if (storedListChangedSince(atStart, settings))
         keepChangedListAndSave(list, settings, trap);
     else
         trap.run(writeStoredList, [&] { storeList(list, settings, SettingsKeys::websites); });

@@ -2,6 +2,8 @@
 
 #include "base/FileVersion.h"
 
+#include <cstddef>
+
 class CommandView;
 class ErrorTrap;
 class SettingsStore;
@@ -15,6 +17,8 @@ struct StoredListAtStart {
     bool restoredInFull = true;
     // The stored file as it was before it was read.
     FileVersion version;
+    // What identifies the contents read (0 when none were).
+    std::size_t contentKey = 0;
 };
 
 // Start-up: fills the list from the "Websites" setting.
@@ -22,7 +26,8 @@ StoredListAtStart restoreWebsiteList(WebsiteList& list, SettingsStore& settings,
 
 // Close: stores the list under "Websites", then yields once. When the stored list was not
 // restored in full, it is left as it is: a copy of it is kept as "Websites.bak", the list of
-// this session is saved beside it as "Websites.new", and one report says so. When another
+// this session is saved beside it as "Websites.new" (or "Websites.new-2", ..., never over an
+// earlier session's), and one report says so. When another
 // program changed it after the start-up read it, that version is kept as "Websites.bak"
 // before the list of this session replaces it, and one report says so.
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,

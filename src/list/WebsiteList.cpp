@@ -2,6 +2,7 @@
 
 #include "base/ByteScan.h"
 #include "base/Failure.h"
+#include "base/FormatControls.h"
 #include "base/TextDecoding.h"
 
 #include <QStringEncoder>
@@ -37,12 +38,12 @@ QString WebsiteList::shownText(int row) const {
     const qsizetype enough = (shownLength + 2) * 3;
     QString text = fromUtf8KeepingByteOrderMark(bytes.first(std::min(bytes.size(), enough)));
     if (text.size() <= shownLength)
-        return text;
+        return withFormatControlsVisible(text);
     text.truncate(shownLength);
     if (text.back().isHighSurrogate())
         text.chop(1); // not half a character
     text += QChar(0x2026);
-    return text;
+    return withFormatControlsVisible(text);
 }
 
 void WebsiteList::setChecked(int row, bool checked) {

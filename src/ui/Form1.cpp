@@ -2,9 +2,8 @@
 
 #include "base/ErrorTrap.h"
 #include "base/FileAccess.h"
+#include "base/ProgramSettings.h"
 #include "base/SetAppTitle.h"
-#include "base/SettingsKeys.h"
-#include "base/SettingsStore.h"
 #include "commands/DefaultList.h"
 #include "commands/ListEditing.h"
 #include "commands/ListPersistence.h"
@@ -110,10 +109,7 @@ void Form1::Form_Load() {
     trap.run(sizeListColumn, [&] { ListView1->header()->resizeSection(0, twipsToPixels(7000)); });
     storedListAtStart_ = restoreWebsiteList(websites_, platform_.settings, trap);
 
-    trap.run(fillCountBox, [&] {
-        Text1->setText(platform_.settings.read(SettingsKeys::application, SettingsKeys::section,
-                                               SettingsKeys::countOfWebsites, QStringLiteral("3")));
-    });
+    trap.run(fillCountBox, [&] { Text1->setText(ProgramSettings(platform_.settings).count()); });
 
     loaded_ = true;
     if (closeRequestedWhileLoading_)
@@ -129,9 +125,17 @@ void Form1::SetAppTitle() {
     appTitle_ = appTitleFromProductName(QLatin1String(productName));
 }
 
-void Form1::Form_QueryUnload() {
-    ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), platform_.dialogs);
+void Form1::Form_QueryUnload(Dialogs& reports) {
+    ErrorTrap trap(QStringLiteral("Form1.Form_QueryUnload"), reports);
     saveWebsiteList(websites_, *this, platform_.settings, trap, storedListAtStart_);
+}
+
+void Form1::saveAtExit(Dialogs& reports) {
+    if (!loaded_ || closing_)
+        return; // nothing restored that a save could keep, or saved already
+    closing_ = true;
+    displayGone_ = true;
+    Form_QueryUnload(reports);
 }
 
 void Form1::Form_Unload() {
@@ -152,7 +156,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     closing_ = true;
     // Clicks and keys still queued must not start a command after the list was saved.
     setEnabled(false);
-    Form_QueryUnload();
+    Form_QueryUnload(platform_.dialogs);
     Form_Unload();
 }
 
@@ -160,8 +164,7 @@ void Form1::Text1_Change() {
     // The count box has no error report of its own: a store that cannot be written would
     // otherwise show a box at every keystroke. The list save at close reports such a store.
     try {
-        platform_.settings.write(SettingsKeys::application, SettingsKeys::section,
-                                 SettingsKeys::countOfWebsites, Text1->text());
+        ProgramSettings(platform_.settings).storeCount(Text1->text());
     } catch (const std::exception& failure) {
         qWarning("%s", failure.what());
     }
@@ -281,7 +284,8 @@ QString Form1::countText() const {
 }
 
 void Form1::yield() {
-    QCoreApplication::processEvents();
+    if (!displayGone_) // events would come from a connection that is gone
+        QCoreApplication::processEvents();
 }
 
 void Form1::waitForEvents() {

@@ -33,6 +33,9 @@ public:
     void Form_Load();
     // Places the window in the middle of the screen it is on.
     void centreOnScreen();
+    // The close's save, when the program ends without a close because its display is gone:
+    // reports go to `reports`, as no box can be shown. Does nothing after the close's save.
+    void saveAtExit(Dialogs& reports);
 
     // The controls, named as the program's handlers and tests speak of them. Owned by the window.
     WebsiteListView* const ListView1;
@@ -93,7 +96,7 @@ private:
     void nameControls();
     void setTabOrderByIndex();
     void connectHandlers();
-    void Form_QueryUnload();
+    void Form_QueryUnload(Dialogs& reports);
     void Form_Unload();
     void ListView1_KeyDown(int keyCode);
     void SetAppTitle();
@@ -110,4 +113,5 @@ private:
     bool loaded_ = false;
     bool closeRequestedWhileLoading_ = false;
     bool closing_ = false;
+    bool displayGone_ = false;
 };

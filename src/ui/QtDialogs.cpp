@@ -1,6 +1,7 @@
 #include "ui/QtDialogs.h"
 
 #include "base/ErrorReport.h"
+#include "base/FormatControls.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -8,15 +9,26 @@
 #include <QMessageBox>
 #include <limits>
 
-void QtDialogs::notice(const QString& text, const QString& caption) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent_);
+namespace {
+
+// A box that shows its text as it is: the texts quote entries, paths and files, which Qt would
+// otherwise take for rich text when they look like HTML (and then show images, or links), and
+// whose invisible controls could show them reversed.
+void showPlainText(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                   QWidget* parent) {
+    QMessageBox box(icon, caption, withFormatControlsVisible(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
+} // namespace
+
+void QtDialogs::notice(const QString& text, const QString& caption) {
+    showPlainText(QMessageBox::NoIcon, caption, text, parent_);
+}
+
 void QtDialogs::errorReport(const ErrorReport& report) {
-    QMessageBox box(QMessageBox::Warning, QLatin1String(ErrorReport::title), report.text(),
-                    QMessageBox::Ok, parent_);
-    box.exec();
+    showPlainText(QMessageBox::Warning, QLatin1String(ErrorReport::title), report.text(), parent_);
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& caption) {

@@ -1,5 +1,6 @@
 #include "RunningProgram.h"
 
+#include <QScopeGuard>
 #include <QTest>
 #include <csignal>
 
@@ -34,6 +35,8 @@ private slots:
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << SIGTERM;
         QTest::newRow("SIGHUP") << SIGHUP;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGQUIT") << SIGQUIT;
     }
     void logOutSignalsCloseNormallyAndSave() {
         QFETCH(int, signal);
@@ -44,6 +47,36 @@ private slots:
         QCOMPARE(::kill(static_cast<pid_t>(program.pid()), signal), 0);
         QCOMPARE(program.waitForExit(), 0);
         QCOMPARE(program.storedSetting("Websites"), QByteArray("a;b"));
+    }
+
+    void lostDisplaySavesTheList() {
+        QProcess xvfb; // a display of its own, to lose
+        const QString display = RunningProgram::startXServer(xvfb);
+        QVERIFY(!display.isEmpty());
+        const QByteArray testDisplay = qgetenv("DISPLAY");
+        const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", testDisplay); });
+        qputenv("DISPLAY", display.toLatin1()); // where the window is looked for
+        RunningProgram program;
+        program.setEnvironment(QStringLiteral("DISPLAY"), display);
+        program.storeSetting("Websites", "a;;b");
+        const QString failure = program.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        xvfb.kill();
+        xvfb.waitForFinished();
+        QVERIFY(program.waitForExit() > 0); // Qt's failure status, after the save
+        QCOMPARE(program.storedSetting("Websites"), QByteArray("a;b"));
+    }
+
+    void closedStandardDescriptorsAreOpenOnDevNull() {
+        RunningProgram program;
+        const QString failure = program.start(
+            "sh", {"-c", "exec \"$0\" <&- >&- 2>&-", RunningProgram::defaultProgram()});
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        for (int descriptor = 0; descriptor <= 2; ++descriptor)
+            QCOMPARE(QFile::symLinkTarget(
+                         QStringLiteral("/proc/%1/fd/%2").arg(program.pid()).arg(descriptor)),
+                     QStringLiteral("/dev/null"));
+        QCOMPARE(program.terminate(), 0);
     }
 };
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <vector>
 
@@ -99,13 +100,10 @@ private slots:
     }
 
     void startOnAnotherDisplaySaysWhereTheListIsOpenAndWritesNothing() {
-        QProcess xvfb; // a second display, on a number of its own choice
-        xvfb.start(QStringLiteral("Xvfb"),
-                   {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        QProcess xvfb; // a second display
         const auto stopXvfb = qScopeGuard([&xvfb] { xvfb.kill(), xvfb.waitForFinished(); });
-        QVERIFY(xvfb.waitForReadyRead(20000));
-        const QString otherDisplay =
-            QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+        const QString otherDisplay = RunningProgram::startXServer(xvfb);
+        QVERIFY(!otherDisplay.isEmpty());
         RunningProgram first;
         QString failure = first.start();
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
@@ -123,6 +121,69 @@ private slots:
         QCOMPARE(second.waitForExit(), 0);
         QCOMPARE(first.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
         QVERIFY(first.isRunning());
+    }
+
+    void unusableLockEndsWithANoticeAndWritesNothing_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("link to a private file") << "link";
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("root's, private, run as nobody") << "root's";
+    }
+    void unusableLockEndsWithANoticeAndWritesNothing() {
+        QFETCH(QString, kind);
+        RunningProgram program;
+        program.storeSetting(QStringLiteral("Websites"), "kept.example");
+        const QString lock = program.settingPath(QStringLiteral("Websites.lock"));
+        const QByteArray lockPath = QFile::encodeName(lock);
+        const QString precious = program.homePath() + QStringLiteral("/precious.txt");
+        QFile file(kind == "link" ? precious : lock);
+        QVERIFY(kind == "fifo" || kind == "folder" ||
+                (file.open(QIODevice::WriteOnly) && file.write("precious") == 8));
+        file.close();
+        QVERIFY(kind != "link" || QFile::link(precious, lock));
+        QVERIFY(kind != "fifo" || ::mkfifo(lockPath.constData(), 0600) == 0);
+        QVERIFY(kind != "folder" || QDir().mkpath(lock));
+        QString failure;
+        if (kind == "root's") { // the folder is nobody's: only the lock file stands in the way
+            QVERIFY(QFile::setPermissions(lock, QFile::ReadOwner | QFile::WriteOwner));
+            QCOMPARE(QProcess::execute("chmod", {"0777", program.homePath()}), 0);
+            QCOMPARE(QProcess::execute("chown",
+                                       {"-R", "nobody:nogroup", program.homePath() + "/config"}),
+                     0);
+            QCOMPARE(::chown(lockPath.constData(), 0, 0), 0);
+            failure =
+                program.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                          RunningProgram::defaultProgram()});
+        } else {
+            failure = program.start(); // its notice, captioned "Corvantis"
+        }
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY(program.sendCloseRequest());
+        QCOMPARE(program.waitForExit(), 1);
+        QCOMPARE(program.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
+        QCOMPARE(program.storedSetting(QStringLiteral("Websites")), QByteArray("kept.example"));
+        QFile kept(kind == "link" ? precious : lock);
+        QVERIFY(kind == "fifo" || kind == "folder" ||
+                (kept.open(QIODevice::ReadOnly) && kept.readAll() == "precious"));
+    }
+
+    void lockFileRemovedWhileOpenIsPutBack() {
+        RunningProgram first;
+        QString failure = first.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        const QString lock = first.settingPath(QStringLiteral("Websites.lock"));
+        QVERIFY(QFile::remove(lock));
+        QTRY_VERIFY(QFile::exists(lock));
+        QVERIFY(QFile::remove(first.settingPath(QStringLiteral("No of Websites"))));
+
+        RunningProgram second;
+        second.joinSessionOf(first);
+        failure = second.launch();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(second.waitForExit(), 0);
+        QCOMPARE(first.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
+        QCOMPARE(first.terminate(), 0);
     }
 
     void relativeXdgFoldersAreIgnored() {

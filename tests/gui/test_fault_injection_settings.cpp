@@ -90,6 +90,8 @@ private slots:
         const QString section = config.filePath(QStringLiteral("Pellamark/Corvantis"));
         const QString websites = section + QStringLiteral("/Websites");
         writeFixture(websites + QStringLiteral(".bak"), "an older backup");
+        // What an earlier session could not store there: kept, and named at start-up.
+        writeFixture(websites + QStringLiteral(".new"), "an earlier session's list");
         // The child runs as nobody when this runs as root: the folder is nobody's, the
         // "unreadable" file root's, with no permission for anyone.
         if (::geteuid() == 0)
@@ -104,8 +106,8 @@ private slots:
             writeFixture(websites, "a;b");
             QVERIFY(QFile::setPermissions(websites, {}));
         }
-        const QStringList paths{websites, websites + QStringLiteral(".bak"), "/dev/zero",
-                                "/dev/null"};
+        const QStringList paths{websites, websites + QStringLiteral(".bak"),
+                                websites + QStringLiteral(".new"), "/dev/zero", "/dev/null"};
         auto states = [&] {
             QByteArrayList states;
             for (const QString& path : paths)
@@ -120,8 +122,15 @@ private slots:
         QCOMPARE(states(), before);
         QCOMPARE(QDir(section).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
                                          QDir::NoDotAndDotDot),
-                 QStringList({"No of Websites", "Websites", "Websites.bak", "Websites.new"}));
-        QCOMPARE(contentOf(websites + QStringLiteral(".new")), QByteArray("new"));
+                 QStringList({"No of Websites", "Websites", "Websites.bak", "Websites.new",
+                              "Websites.new-2"}));
+        QCOMPARE(contentOf(websites + QStringLiteral(".new-2")), QByteArray("new"));
+        QVERIFY2(child.output().contains(
+                     QStringLiteral("The list of an earlier session that could not be saved "
+                                    "there is kept in %1.new.")
+                         .arg(websites)
+                         .toUtf8()),
+                 child.output().constData());
     }
 
     void restoreUnderAMemoryLimitKeepsTheStoredList_data() {

@@ -1,5 +1,6 @@
 // The Qt file dialog adapter: the filter in Qt's syntax, and the real QFileDialog driven once
 // for opening and once for saving.
+#include "base/ErrorReport.h"
 #include "ui/QtDialogs.h"
 
 #include <QApplication>
@@ -135,6 +136,22 @@ private slots:
             box.accept();
         });
         QCOMPARE(QtDialogs().inputBox(QStringLiteral("Enter Website to add: "), {}), pasted);
+    }
+
+    void boxesShowHtmlAndControlsFromFilesAsPlainText() {
+        const QString html =
+            QStringLiteral("<h1><a href=\"file:///\">x</a><img src=/y></h1>\u202Egro.elpmaxe");
+        QList<Qt::TextFormat> formats;
+        const auto record = [&formats](QMessageBox& box) {
+            formats << box.textFormat();
+            QVERIFY(box.text().contains(QStringLiteral("</h1><U+202E>gro.elpmaxe")));
+            box.accept();
+        };
+        whenShown<QMessageBox>(record);
+        QtDialogs().notice(html, QStringLiteral("Corvantis"));
+        whenShown<QMessageBox>(record);
+        QtDialogs().errorReport(ErrorReport(html, QStringLiteral("Form1.Form_Load"), 132));
+        QCOMPARE(formats, QList<Qt::TextFormat>({Qt::PlainText, Qt::PlainText}));
     }
 
     void saveReplacesAnExistingFileWithoutAQuestion() {

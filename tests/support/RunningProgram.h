@@ -139,6 +139,16 @@ public:
             {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(root)});
     }
 
+    // Starts a second X server, on a number of its own choice, and returns its display (empty
+    // when it did not start).
+    static QString startXServer(QProcess& xvfb) {
+        xvfb.start(QStringLiteral("Xvfb"),
+                   {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        if (!xvfb.waitForReadyRead(20000))
+            return {};
+        return QLatin1Char(':') + QString::fromLatin1(xvfb.readLine().trimmed());
+    }
+
     // Sends the message a window manager sends when the close box is pressed.
     bool sendCloseRequest() const { return sendX11CloseRequest(window_); }
 

@@ -8,6 +8,7 @@
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 
+#include <QDateTime>
 #include <QTest>
 #include <QTimer>
 
@@ -169,32 +170,58 @@ private slots:
 
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne_data() {
         QTest::addColumn<bool>("copyCanBeKept");
+        QTest::addColumn<QByteArray>("changedTo");
+        QTest::addColumn<QByteArray>("earlierBeside");
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QByteArray>("savedBeside");
         QTest::addColumn<QString>("reportEnd");
-        QTest::newRow("copy kept") << true << QByteArray("a;b") << QByteArray()
+        QTest::newRow("copy kept") << true << QByteArray("changed by hand") << QByteArray()
+                                   << QByteArray("a;b") << QByteArray()
                                    << "A copy of it is in %1.bak. This session's list was saved "
                                       "in its place.";
         QTest::newRow("no copy: left as it was")
-            << false << QByteArray("changed by hand") << QByteArray("a;b")
+            << false << QByteArray("changed by hand") << QByteArray()
+            << QByteArray("changed by hand") << QByteArray("a;b")
             << ". It was left as it was. This session's list was saved as %1.new.";
+        QTest::newRow("an earlier session's list beside is kept too")
+            << false << QByteArray("changed by hand") << QByteArray("earlier")
+            << QByteArray("changed by hand") << QByteArray("a;b")
+            << ". It was left as it was. This session's list was saved as %1.new-2.";
+        // Rewritten as it was (touched): nothing to keep, nothing to report.
+        QTest::newRow("only touched") << false << QByteArray("a") << QByteArray()
+                                      << QByteArray("a;b") << QByteArray() << QString();
     }
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne() {
         QFETCH(bool, copyCanBeKept);
+        QFETCH(QByteArray, changedTo);
+        QFETCH(QByteArray, earlierBeside);
         QFETCH(QString, reportEnd);
         CommandFixture fixture;
         fixture.env.storeSetting(QStringLiteral("Websites"), "a");
         if (!copyCanBeKept) // a folder where the copy would go
             fixture.env.storeSetting(QStringLiteral("Websites.bak/inside"), "");
+        if (!earlierBeside.isEmpty())
+            fixture.env.storeSetting(QStringLiteral("Websites.new"), earlierBeside);
         const StoredListAtStart atStart =
             restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
         fixture.list.append(QStringLiteral("b"));
-        fixture.env.storeSetting(QStringLiteral("Websites"), "changed by hand");
+        fixture.env.storeSetting(QStringLiteral("Websites"), changedTo);
+        QFile changed(fixture.env.settingPath(QStringLiteral("Websites")));
+        QVERIFY(changed.open(QIODevice::ReadWrite) &&
+                changed.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                    QFileDevice::FileModificationTime));
         saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, atStart);
         QTEST(fixture.env.storedSetting(QStringLiteral("Websites")), "stored");
-        QTEST(fixture.env.storedSetting(QStringLiteral("Websites.new")), "savedBeside");
+        QTEST(fixture.env.storedSetting(earlierBeside.isEmpty() ? QStringLiteral("Websites.new")
+                                                                : QStringLiteral("Websites.new-2")),
+              "savedBeside");
+        if (!earlierBeside.isEmpty())
+            QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.new")), earlierBeside);
         QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")),
                  copyCanBeKept ? "changed by hand" : "");
+        QCOMPARE(fixture.env.dialogs.reports.empty(), reportEnd.isEmpty());
+        if (reportEnd.isEmpty())
+            return;
         const QString report = fixture.env.dialogs.reports.at(0).description();
         const QString stored = fixture.env.settingPath(QStringLiteral("Websites"));
         QVERIFY2(report.startsWith(QStringLiteral("The stored list %1 was changed by another "

@@ -124,6 +124,15 @@ private slots:
         QCOMPARE(list.text(2), huge);
         QCOMPARE(list.cellText(2, 0), huge);
         QCOMPARE(joined(list), QStringList({fits, pairAtTheCut, huge}).join(';').toUtf8());
+        // An entry reversed by a right-to-left override is shown with the override named.
+        const QString controlled =
+            QStringLiteral("a\u202Egro.\u2066b\u200Bc\u200Dd\u061C\u200E\u200F"
+                           "\u202A\u202B\u2069\u2065\u2029");
+        list.append(controlled);
+        QCOMPARE(shown(3, Qt::DisplayRole).toString(),
+                 QStringLiteral("a<U+202E>gro.<U+2066>b<U+200B>c\u200Dd<U+061C><U+200E><U+200F>"
+                                "<U+202A><U+202B><U+2069>\u2065\u2029"));
+        QCOMPARE(list.text(3), controlled);
     }
 
     void modelBehavesForViews() {

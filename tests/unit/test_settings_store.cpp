@@ -1,10 +1,14 @@
+#include "ChildTestRun.h"
 #include "TestFiles.h"
+#include "app/SingleInstance.h"
 #include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
+#include "base/LockFile.h"
 #include "base/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -181,6 +185,28 @@ private slots:
             QStringList{"Websites"});
     }
 
+    void aFileWhoseOwnerCannotBeKeptWarnsAndLosesItsGroupBits() {
+        if (ChildTestRun::isChild()) { // nobody replaces root's file in nobody's folder
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("now belongs to this user"));
+            AtomicFileWriter::writeWhole(ChildTestRun::configFolder() + "/shared", "new");
+            return;
+        }
+        if (::geteuid() != 0)
+            QSKIP("needs root to make a file of another user");
+        QTemporaryDir folder;
+        const QByteArray shared = QFile::encodeName(folder.filePath("shared"));
+        writeFixture(folder.filePath("shared"), "old");
+        QCOMPARE(::chmod(shared.constData(), 0664), 0);
+        QCOMPARE(::chown(QFile::encodeName(folder.path()).constData(), 65534, 65534), 0);
+        ChildTestRun child(ChildTestRun::thisCase(), folder.path(), true);
+        QVERIFY2(child.finishWithin(60000), child.output().constData());
+        struct stat info {};
+        QCOMPARE(::stat(shared.constData(), &info), 0);
+        QCOMPARE(info.st_uid, uid_t{65534});
+        QCOMPARE(info.st_mode & 0777, mode_t{0604});
+        QCOMPARE(fileBytes(folder.filePath("shared")), QByteArray("new"));
+    }
+
     void backupKeepsTheStoredValueBeside() {
         QTemporaryDir root;
         SettingsStore store(root.path());
@@ -189,8 +215,79 @@ private slots:
         store.write(app, section, "Websites", "first");
         store.keepBackup(app, section, "Websites");
         store.write(app, section, "Websites", "second");
+        const QString websites = store.pathOf(app, section, "Websites");
+        QVERIFY(QFile::setPermissions(websites, QFile::ReadOwner | QFile::WriteOwner));
         store.keepBackup(app, section, "Websites");
-        QCOMPARE(fileBytes(store.pathOf(app, section, "Websites.bak")), QByteArray("second"));
+        QCOMPARE(fileBytes(websites + ".bak"), QByteArray("second"));
+        // A private list gives a private copy.
+        QCOMPARE(QFile::permissions(websites + ".bak") & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        // Another user's link in a shared sticky folder is neither read nor copied.
+        QVERIFY(QFile::remove(websites) && QFile::link(root.filePath("private"), websites));
+        writeFixture(root.filePath("private"), "private");
+        const QByteArray folder = QFile::encodeName(QFileInfo(websites).absolutePath());
+        QCOMPARE(::chmod(folder.constData(), 01777), 0);
+        if (::lchown(QFile::encodeName(websites).constData(), ::getpwnam("nobody")->pw_uid, -1))
+            QSKIP("needs root to make a link of another user");
+        QVERIFY_THROWS_EXCEPTION(Failure, store.keepBackup(app, section, "Websites"));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.readBytes(app, section, "Websites"));
+        QCOMPARE(fileBytes(websites + ".bak"), QByteArray("second"));
+    }
+
+    void lockFileRefusesWhatIsNoLockOfThisUser_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("link") << "link"
+                              << "it is a symbolic link, which is not followed";
+        QTest::newRow("FIFO") << "fifo"
+                              << "it is not a regular file";
+        QTest::newRow("folder") << "folder"
+                                << "it is a folder";
+        QTest::newRow("another user's file") << "nobody"
+                                             << "it belongs to another user";
+    }
+    void lockFileRefusesWhatIsNoLockOfThisUser() {
+        QFETCH(QString, kind);
+        QFETCH(QString, problem);
+        QTemporaryDir root;
+        const QString path = root.filePath("Websites.lock");
+        writeFixture(root.filePath("precious"), "precious");
+        if (kind == "link")
+            QVERIFY(QFile::link(root.filePath("precious"), path));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        else
+            writeFixture(path, "x");
+        if (kind == "nobody" &&
+            ::chown(QFile::encodeName(path).constData(), ::getpwnam("nobody")->pw_uid, -1) != 0)
+            QSKIP("needs root to make a file of another user");
+        LockFile lock(path);
+        QCOMPARE(lock.open(), LockFile::Opening::unusable);
+        QCOMPARE(lock.problem(), problem);
+        // The start ends, saying which file is wrong and how; only a folder that cannot be
+        // written (a file where it must be) lets it run without a lock.
+        SingleInstance start(path, QStringLiteral(":0"));
+        QCOMPARE(start.claim(), SingleInstance::Role::Unusable);
+        QVERIFY(start.unusableLockNotice().contains(path + ": " + problem + "."));
+        QCOMPARE(SingleInstance(root.filePath("precious/Websites.lock"), ":0").claim(),
+                 SingleInstance::Role::Unguarded);
+        QCOMPARE(fileBytes(root.filePath("precious")), QByteArray("precious"));
+
+        // Its own lock file is written at its start, never cut.
+        QVERIFY(QDir().rmdir(path) || QFile::remove(path));
+        writeFixture(path, "a longer first line\nsecond\n");
+        LockFile own(path);
+        QCOMPARE(own.open(), LockFile::Opening::opened);
+        QVERIFY(own.writeLine(":1"));
+        QCOMPARE(own.readLine(255), QByteArray(":1"));
+        QCOMPARE(fileBytes(path), QByteArray(":1\nonger first line\nsecond\n"));
+        QVERIFY(own.isStillAtPath());
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!own.isStillAtPath());
+        writeFixture(path, ""); // another file in its place
+        QVERIFY(!own.isStillAtPath());
     }
 };
 

@@ -1,0 +1,66 @@
+#include "base/ProgramSettings.h"
+
+#include "base/AtomicFileWriter.h"
+#include "base/SettingsKeys.h"
+#include "base/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString defaultCount = QStringLiteral("3");
+
+// Whether anything is at the path, a link to nothing too.
+bool isTaken(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+QString ProgramSettings::pathOf(const QString& key) const {
+    return store_.pathOf(SettingsKeys::application, SettingsKeys::section, key);
+}
+
+std::optional<QByteArray> ProgramSettings::readBytes(const QString& key) const {
+    return store_.readBytes(SettingsKeys::application, SettingsKeys::section, key);
+}
+
+void ProgramSettings::write(const QString& key,
+                            const std::function<void(AtomicFileWriter&)>& writeValue) {
+    store_.writeUtf8(SettingsKeys::application, SettingsKeys::section, key, writeValue);
+}
+
+bool ProgramSettings::keepBackup(const QString& key) {
+    return store_.keepBackup(SettingsKeys::application, SettingsKeys::section, key);
+}
+
+QString ProgramSettings::count() const {
+    return store_.read(SettingsKeys::application, SettingsKeys::section,
+                       SettingsKeys::countOfWebsites, defaultCount);
+}
+
+void ProgramSettings::storeCount(const QString& typed) {
+    store_.write(SettingsKeys::application, SettingsKeys::section, SettingsKeys::countOfWebsites,
+                 typed);
+}
+
+QString ProgramSettings::freeKeyBesideList() const {
+    const QString first(SettingsKeys::websitesBesideUnreadList);
+    QString key = first;
+    for (int number = 2; isTaken(pathOf(key)); ++number)
+        key = first + QLatin1Char('-') + QString::number(number);
+    return key;
+}
+
+QStringList ProgramSettings::listsKeptBeside() const {
+    const QFileInfo list(pathOf(SettingsKeys::websites));
+    const QString first(SettingsKeys::websitesBesideUnreadList);
+    QStringList kept;
+    for (const QFileInfo& file :
+         QDir(list.absolutePath())
+             .entryInfoList({first, first + QStringLiteral("-*")}, QDir::Files, QDir::Name))
+        kept << file.filePath();
+    return kept;
+}
