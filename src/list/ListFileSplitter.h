@@ -81,8 +81,7 @@ private:
                     ++begin;
             }
         });
-        if (begin < bytes.size())
-            partial_.append(bytes.sliced(begin));
+        partial_.append(bytes.sliced(begin));
     }
 
     void endEntry(QByteArrayView tail) {
