@@ -28,6 +28,20 @@ inline std::uint64_t equalMask64(const char* at, char byte) {
     return mask;
 }
 
+// One bit per byte of the 64 at `at`, set where the byte equals `first` or `second`.
+inline std::uint64_t equalMask64(const char* at, char first, char second) {
+    const __m128i wantedFirst = _mm_set1_epi8(first);
+    const __m128i wantedSecond = _mm_set1_epi8(second);
+    std::uint64_t mask = 0;
+    for (qsizetype part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * part));
+        const __m128i equal =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, wantedFirst), _mm_cmpeq_epi8(bytes, wantedSecond));
+        mask |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(equal))} << (16 * part);
+    }
+    return mask;
+}
+
 // Whether one of the 64 bytes at `at` has its high bit set (is not ASCII).
 inline bool hasHighBit64(const char* at) {
     __m128i any = _mm_setzero_si128();
@@ -72,6 +86,23 @@ template <typename Found> void forEachByte(QByteArrayView bytes, char byte, Foun
         at = static_cast<const char*>(next) - data;
         found(at++);
     }
+}
+
+// Calls found(position) for every byte that is `first` or `second`, in order: one pass over
+// the bytes for two kinds of separator, where a search for each would pass them twice.
+template <typename Found>
+void forEachByteOf(QByteArrayView bytes, char first, char second, Found&& found) {
+    const char* const data = bytes.data();
+    qsizetype at = 0;
+#if defined(__SSE2__)
+    for (; at + 64 <= bytes.size(); at += 64)
+        for (std::uint64_t mask = equalMask64(data + at, first, second); mask != 0;
+             mask &= mask - 1)
+            found(at + std::countr_zero(mask));
+#endif
+    for (; at < bytes.size(); ++at)
+        if (data[at] == first || data[at] == second)
+            found(at);
 }
 
 } // namespace ByteScan

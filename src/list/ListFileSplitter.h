@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/ByteScan.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <cstring>
+#include <algorithm>
 #include <utility>
 
 // Splits the bytes of a list text file into its entries, fed in chunks of any size.
@@ -57,44 +59,29 @@ private:
     }
 
     void split(QByteArrayView bytes) {
-        const char* begin = bytes.data();
-        const char* const end = begin + bytes.size();
-        if (begin == end)
+        if (bytes.isEmpty())
             return;
+        qsizetype begin = 0;
         if (skipLineFeed_) {
             skipLineFeed_ = false;
-            if (*begin == '\n')
-                ++begin;
+            if (bytes.front() == '\n')
+                begin = 1;
         }
-        // The next CR and the next LF at or after begin, searched for only when passed: each
-        // byte is looked at about twice, also in a file of only CR or only LF line ends.
-        const char* nextCr = nullptr;
-        const char* nextLf = nullptr;
-        while (begin < end) {
-            if (nextCr == nullptr || nextCr < begin)
-                nextCr = find(begin, end, '\r');
-            if (nextLf == nullptr || nextLf < begin)
-                nextLf = find(begin, end, '\n');
-            const char* const stop = std::min(nextCr, nextLf);
-            if (stop == end) {
-                partial_.append(begin, end - begin);
+        // One pass finds every CR and LF; the LF of a CR LF is passed over with its CR.
+        ByteScan::forEachByteOf(bytes, '\r', '\n', [&](qsizetype stop) {
+            if (stop < begin)
                 return;
-            }
-            endEntry(QByteArrayView(begin, stop));
+            endEntry(bytes.sliced(begin, stop - begin));
             begin = stop + 1;
-            afterLoneLineFeed_ = *stop == '\n';
-            if (*stop == '\r') {
-                if (begin == end)
+            afterLoneLineFeed_ = bytes[stop] == '\n';
+            if (bytes[stop] == '\r') {
+                if (begin == bytes.size())
                     skipLineFeed_ = true;
-                else if (*begin == '\n')
+                else if (bytes[begin] == '\n')
                     ++begin;
             }
-        }
-    }
-
-    static const char* find(const char* from, const char* end, char byte) {
-        const void* found = std::memchr(from, byte, static_cast<size_t>(end - from));
-        return found != nullptr ? static_cast<const char*>(found) : end;
+        });
+        partial_.append(bytes.sliced(begin));
     }
 
     void endEntry(QByteArrayView tail) {

@@ -23,9 +23,18 @@ private slots:
             QList<qsizetype> found;
             ByteScan::forEachByte(text, ';', [&](qsizetype at) { found.append(at); });
             QCOMPARE(found, expected);
+            // The scan for either of two bytes finds a second kind right beside the first.
+            if (first + 1 < size) {
+                text[first + 1] = ',';
+                expected.insert(1, first + 1);
+            }
+            QList<qsizetype> foundEither;
+            ByteScan::forEachByteOf(text, ';', ',', [&](qsizetype at) { foundEither.append(at); });
+            QCOMPARE(foundEither, expected);
         }
         int calls = 0;
         ByteScan::forEachByte(QByteArray(), ';', [&](qsizetype) { ++calls; });
+        ByteScan::forEachByteOf(QByteArray(), ';', ',', [&](qsizetype) { ++calls; });
         QCOMPARE(calls, 0);
     }
 

@@ -107,6 +107,12 @@ private slots:
         row("cut UTF-8 character as Latin-1", "\xE2\x82\r\n", {QStringLiteral("\u00E2\u0082")});
         row("overlong leads C0 and C1 as Latin-1", "\xC0\xAF\r\n\xC1\xBF",
             {QStringLiteral("\u00C0\u00AF"), QStringLiteral("\u00C1\u00BF")});
+        // Past 64 bytes the line ends are found a block at a time: a CR LF across two blocks,
+        // an LF CR at the end of one, a CR CR in the bytes after the last whole block.
+        row("line ends across scan blocks",
+            QByteArray(63, 'a') + "\r\n" + QByteArray(61, 'b') + "\n\r" + QByteArray(70, 'c') +
+                "\r\rd\n",
+            {QString(63, u'a'), QString(61, u'b'), "", QString(70, u'c'), "", "d", ""});
     }
     void entriesOfEveryChunking() {
         QFETCH(QByteArray, bytes);
