@@ -1,4 +1,5 @@
 #include "app/DisplayName.h"
+#include "app/GraphicalSession.h"
 #include "app/RelativeXdgFolders.h"
 #include "app/SingleInstance.h"
 #include "app/SystemClock.h"
@@ -31,6 +32,8 @@ void endAsLaterStart(SingleInstance& instance, SingleInstance::Role role,
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (reportMissingGraphicalSession(argc))
+        return 1;
     dropRelativeXdgFolders();
     // Qt takes the launcher's startup id out of the environment as it starts.
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");

@@ -2,6 +2,7 @@
 
 #include <QTest>
 #include <csignal>
+#include <initializer_list>
 
 class EndToEndCloseTest : public QObject {
     Q_OBJECT
@@ -44,6 +45,44 @@ private slots:
         QCOMPARE(::kill(static_cast<pid_t>(program.pid()), signal), 0);
         QCOMPARE(program.waitForExit(), 0);
         QCOMPARE(program.storedSetting("Websites"), QByteArray("a;b"));
+    }
+
+    // With no display server to show on, one line says so and the status is 1 (not Qt's abort);
+    // a platform that needs none still starts, as far as taking its list.
+    void startWithoutDisplay_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("Qt's choice") << QString() << true;
+        QTest::newRow("xcb") << "xcb" << true;
+        QTest::newRow("wayland, then xcb") << "wayland;xcb" << true;
+        QTest::newRow("offscreen") << "offscreen" << false;
+    }
+    void startWithoutDisplay() {
+        QFETCH(QString, platform);
+        QFETCH(bool, refused);
+        const QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        if (!platform.isEmpty())
+            environment.insert("QT_QPA_PLATFORM", platform);
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+            environment.insert(name, home.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(RunningProgram::defaultProgram(), {});
+        const QString lock = home.filePath("Pellamark/Corvantis/Websites.lock");
+        if (refused) {
+            QVERIFY(program.waitForFinished(15000));
+            QCOMPARE(program.exitCode(), 1);
+            QCOMPARE(program.readAllStandardError().count('\n'), 1);
+            QVERIFY(!QFile::exists(lock));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock), 15000);
+            program.terminate();
+            QVERIFY(program.waitForFinished(15000));
+            QCOMPARE(program.exitCode(), 0);
+        }
     }
 };
 
