@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(Form1::productName));
-    QApplication::setDesktopFileName(QStringLiteral("corvantis"));
+    QApplication::setDesktopFileName(QStringLiteral("org.corvantis.corvantis"));
 
     // Before anything is read or written: a second window would save its own list at close.
     SettingsStore settings = SettingsStore::forCurrentUser();
