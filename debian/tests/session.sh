@@ -11,7 +11,10 @@ session=$(mktemp -d "${AUTOPKGTEST_TMP:-${TMPDIR:-/tmp}}/session.XXXXXX")
 pid=
 window=
 end_session() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    fi
     rm -rf "$session"
 }
 trap end_session EXIT
