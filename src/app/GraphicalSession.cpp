@@ -14,8 +14,7 @@ bool isSet(const char* variable) {
 // folder.
 bool waylandReachable() {
     return isSet("WAYLAND_DISPLAY") ||
-           (isSet("XDG_RUNTIME_DIR") &&
-            QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/wayland-0"));
+           QFileInfo::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/wayland-0");
 }
 
 // One entry of QT_QPA_PLATFORM: a plugin name, perhaps followed by ":options".
