@@ -38,9 +38,8 @@ bool reportMissingGraphicalSession(int argumentCount) {
     for (const QByteArray& entry : platforms.split(';'))
         if (platformReachable(entry))
             return false;
-    std::fputs("corvantis needs a graphical session (X11 or Wayland), and neither DISPLAY nor "
-               "WAYLAND_DISPLAY is set; without a screen, run it on a virtual display: "
-               "xvfb-run corvantis\n",
+    std::fputs("corvantis needs a graphical session (X11 or Wayland) and found no display to show "
+               "its window on; without a screen, run it on a virtual display: xvfb-run corvantis\n",
                stderr);
     return true;
 }
