@@ -61,14 +61,12 @@ bool isInstalledHere(const QString& package) {
     return run("dpkg-query", {"-W", "-f", "${db:Status-Status}", package}) == "installed";
 }
 
-// The package installed on this machine while it lives; purged at its end.
+// The package installed on this machine while it lives; purged at its end, also when the
+// installation stopped half-way.
 class Installation {
 public:
     explicit Installation(const QString& package) : output_(run("dpkg", {"-i", package})) {}
-    ~Installation() {
-        if (isInstalledHere("corvantis"))
-            purge();
-    }
+    ~Installation() { purge(); }
     Installation(const Installation&) = delete;
     Installation& operator=(const Installation&) = delete;
 
