@@ -1,8 +1,8 @@
 # Installs Corvantis as one program folder, lib/corvantis/ under the prefix, holding the
 # program, its reader helper, the jetwrite tool and the files the program reads beside itself;
-# bin/corvantis links to it. The desktop entry, icons and AppStream metainfo go where the
-# desktop looks for them. The Debian package (debian/, dpkg-buildpackage) installs exactly
-# this, plus the man pages and the package's own documents.
+# bin/corvantis and bin/corvantis-jetwrite link to the program and the tool. The desktop entry,
+# icons and AppStream metainfo go where the desktop looks for them. The Debian package (debian/,
+# dpkg-buildpackage) installs exactly this, plus the man pages and the package's own documents.
 include(GNUInstallDirs)
 
 set(CORVANTIS_INSTALL_FOLDER lib/corvantis)
@@ -20,6 +20,10 @@ file(MAKE_DIRECTORY ${install_links})
 # program finds its folder through the real path of its executable.
 file(CREATE_LINK ../${CORVANTIS_INSTALL_FOLDER}/corvantis ${install_links}/corvantis SYMBOLIC)
 install(FILES ${install_links}/corvantis DESTINATION ${CMAKE_INSTALL_BINDIR})
+# bin/corvantis-jetwrite: the tool that makes a default list, on PATH under a name that no other
+# program's jetwrite can take.
+file(CREATE_LINK ../${CORVANTIS_INSTALL_FOLDER}/jetwrite ${install_links}/corvantis-jetwrite SYMBOLIC)
+install(FILES ${install_links}/corvantis-jetwrite DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The default list is the administrator's to change, so it is a configuration file under
 # etc/corvantis/: a package upgrade keeps a changed copy and asks before replacing it. The
@@ -29,11 +33,14 @@ install(FILES ${CORVANTIS_PROGRAM_DIR}/websites.mdb DESTINATION ${CMAKE_INSTALL_
 file(CREATE_LINK ${default_list_config} ${install_links}/websites.mdb SYMBOLIC)
 install(FILES ${install_links}/websites.mdb DESTINATION ${CORVANTIS_INSTALL_FOLDER})
 
-install(FILES ${PROJECT_SOURCE_DIR}/assets/corvantis.desktop
+# The desktop entry and the AppStream component share one name. corvantis.desktop, the entry's
+# earlier name, stays as a hidden entry for launchers pinned to it.
+install(FILES ${PROJECT_SOURCE_DIR}/assets/org.corvantis.corvantis.desktop
+              ${PROJECT_SOURCE_DIR}/assets/corvantis.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(${PROJECT_SOURCE_DIR}/assets/org.corvantis.Corvantis.metainfo.xml.in
-               ${CMAKE_BINARY_DIR}/org.corvantis.Corvantis.metainfo.xml @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/org.corvantis.Corvantis.metainfo.xml
+configure_file(${PROJECT_SOURCE_DIR}/assets/org.corvantis.corvantis.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/org.corvantis.corvantis.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/org.corvantis.corvantis.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 32 48 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/corvantis-${size}.png

@@ -11,8 +11,10 @@ CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins m
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy
                          desktop-file-utils appstream dpkg-dev file)
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
-# debian/control's Build-Depends is in the lists above) and to check it with lintian.
-CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
+# debian/control's Build-Depends is in the lists above) and to check it with lintian; to run
+# its own tests (debian/tests) on it with autopkgtest, and what those tests need beyond the
+# lists above (xvfb-run's xauth, python3-xlib to close the window as a window manager does).
+CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian autopkgtest xauth python3-xlib)
 # The real browsers the opening run is tried with, and the session bus over which Firefox hands
 # an address to its running instance.
 CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)

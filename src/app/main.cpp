@@ -1,4 +1,5 @@
 #include "app/DisplayName.h"
+#include "app/GraphicalSession.h"
 #include "app/RelativeXdgFolders.h"
 #include "app/SaveAtExit.h"
 #include "app/SingleInstance.h"
@@ -38,12 +39,14 @@ void endWithoutTheList(SingleInstance& instance, SingleInstance::Role role,
 
 int main(int argc, char* argv[]) {
     openClosedStandardDescriptors(); // before any file takes the number of one
+    if (reportMissingGraphicalSession(argc))
+        return 1;
     dropRelativeXdgFolders();
     // Qt takes the launcher's startup id out of the environment as it starts.
     const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(Form1::productName));
-    QApplication::setDesktopFileName(QStringLiteral("corvantis"));
+    QApplication::setDesktopFileName(QStringLiteral("org.corvantis.corvantis"));
 
     // Before anything is read or written: a second window would save its own list at close.
     SettingsStore settings = SettingsStore::forCurrentUser();

@@ -3,6 +3,7 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <csignal>
+#include <initializer_list>
 
 class EndToEndCloseTest : public QObject {
     Q_OBJECT
@@ -77,6 +78,52 @@ private slots:
                          QStringLiteral("/proc/%1/fd/%2").arg(program.pid()).arg(descriptor)),
                      QStringLiteral("/dev/null"));
         QCOMPARE(program.terminate(), 0);
+    }
+
+    // With no display server to show on, one line says so and the status is 1 (not Qt's abort).
+    // A display server that may be there (a named Wayland display, its default socket), a
+    // platform that needs none, or Qt's own arguments are left to Qt.
+    void startWithoutDisplay_data() {
+        QTest::addColumn<QString>("platform");
+        QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY, or "socket": wayland-0 exists
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<bool>("refused");
+        const QString none;
+        QTest::newRow("Qt's choice") << none << none << none << true;
+        QTest::newRow("xcb") << "xcb" << none << none << true;
+        QTest::newRow("wayland, xcb") << "wayland;xcb" << none << none << true;
+        QTest::newRow("offscreen") << "offscreen" << none << none << false;
+        QTest::newRow("-platform") << none << none << "-platform offscreen" << false;
+        QTest::newRow("named") << "wayland" << QString("w-9") << none << false;
+        QTest::newRow("socket") << "wayland" << QString("socket") << none << false;
+    }
+    void startWithoutDisplay() {
+        QFETCH(QString, platform);
+        QFETCH(QString, wayland);
+        QFETCH(QString, arguments);
+        QFETCH(bool, refused);
+        const QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("DISPLAY");
+        environment.insert("QT_QPA_PLATFORM", platform);
+        environment.insert("WAYLAND_DISPLAY", wayland == "socket" ? QString() : wayland);
+        if (wayland == "socket")
+            QVERIFY(QFile(home.filePath("wayland-0")).open(QIODevice::WriteOnly));
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+            environment.insert(name, home.path());
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(RunningProgram::defaultProgram(), arguments.split(' ', Qt::SkipEmptyParts));
+        if (!refused) { // runs offscreen until told to end, or Qt ends it
+            const QString lock = home.filePath("Pellamark/Corvantis/Websites.lock");
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock) || program.state() == QProcess::NotRunning,
+                                     15000);
+            program.terminate();
+        }
+        QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(15000));
+        const QByteArray said = program.readAllStandardError();
+        QCOMPARE(said.contains("graphical session") && said.count('\n') == 1, refused);
+        QCOMPARE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 1, refused);
     }
 };
 
