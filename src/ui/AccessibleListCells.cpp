@@ -15,7 +15,7 @@ AccessibleListCell::AccessibleListCell(QTableView* view, int row, int column)
     : view_(view), row_(row), column_(column) {}
 
 QModelIndex AccessibleListCell::index() const {
-    return view_ && view_->model() ? view_->model()->index(row_, column_) : QModelIndex();
+    return view_ ? view_->model()->index(row_, column_) : QModelIndex();
 }
 
 bool AccessibleListCell::isValid() const {
@@ -80,14 +80,11 @@ bool AccessibleListCell::isSelected() const {
            view_->selectionModel()->isSelected(index());
 }
 
+// The list's first children are the column headers, while the header is shown.
 QList<QAccessibleInterface*> AccessibleListCell::columnHeaderCells() const {
-    QAccessibleInterface* const list = parent();
-    QAccessibleTableInterface* const table = list ? list->tableInterface() : nullptr;
-    QAccessibleInterface* const header =
-        table ? list->child(columnIndex()) : nullptr; // the header row comes first
-    return header && header->role() == QAccessible::ColumnHeader
-               ? QList<QAccessibleInterface*>{header}
-               : QList<QAccessibleInterface*>{};
+    QAccessibleInterface* const header = parent()->child(column_);
+    return header->role() == QAccessible::ColumnHeader ? QList<QAccessibleInterface*>{header}
+                                                       : QList<QAccessibleInterface*>{};
 }
 
 QStringList AccessibleListCell::actionNames() const {
@@ -105,7 +102,7 @@ AccessibleListColumnHeader::AccessibleListColumnHeader(QTableView* view, int col
     : view_(view), column_(column) {}
 
 bool AccessibleListColumnHeader::isValid() const {
-    return view_ && view_->model() && column_ < view_->model()->columnCount();
+    return view_ && column_ < view_->model()->columnCount();
 }
 
 QWindow* AccessibleListColumnHeader::window() const {

@@ -74,6 +74,8 @@ public:
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
     QAccessible::State state() const override { return {}; }
 
+    int column() const { return column_; }
+
 private:
     QPointer<QTableView> view_;
     int column_;

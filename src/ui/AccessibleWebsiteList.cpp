@@ -51,23 +51,25 @@ QAccessibleInterface* AccessibleWebsiteList::makeChild(int index) const {
     return new AccessibleListCell(view(), row, column);
 }
 
+// A child's number follows from its place, without a search: a screen reader asks it of every
+// cell it reads.
 int AccessibleWebsiteList::indexOfChild(const QAccessibleInterface* child) const {
-    if (child == nullptr || child->parent() != this)
-        return -1;
-    const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface*>(child));
-    return children_.key(id, -1);
+    if (const auto* cell = dynamic_cast<const AccessibleListCell*>(child))
+        return (headerRows() + cell->rowIndex()) * columnCount() + cell->columnIndex();
+    if (const auto* header = dynamic_cast<const AccessibleListColumnHeader*>(child))
+        return header->column();
+    return -1;
 }
 
 QAccessibleInterface* AccessibleWebsiteList::cellAt(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+    if (row < 0 || column < 0 || column >= columnCount())
         return nullptr;
-    return child((headerRows() + row) * columnCount() + column);
+    return child((headerRows() + row) * columnCount() + column); // none past the last row
 }
 
 QAccessibleInterface* AccessibleWebsiteList::childAt(int x, int y) const {
-    const QPoint inViewport = view()->viewport()->mapFromGlobal(QPoint(x, y));
-    const QModelIndex index = view()->indexAt(inViewport);
-    if (view()->viewport()->rect().contains(inViewport) && index.isValid())
+    const QModelIndex index = view()->indexAt(view()->viewport()->mapFromGlobal(QPoint(x, y)));
+    if (index.isValid())
         return cellAt(index.row(), index.column());
     const QHeaderView* header = view()->horizontalHeader();
     const QPoint inHeader = header->viewport()->mapFromGlobal(QPoint(x, y));

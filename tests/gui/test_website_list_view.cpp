@@ -52,22 +52,32 @@ private slots:
         QCOMPARE(list->child(0)->role(), QAccessible::ColumnHeader);
         QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral(" Websites"));
         QCOMPARE(list->child(3), nullptr);
+        QCOMPARE(list->indexOfChild(list->child(0)), 0);
+        QVERIFY(!table->cellAt(0, 1) && !table->cellAt(-1, 0) && !table->cellAt(2, 0));
 
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (int child = 0; child < 3; ++child) {
             const QPoint middle = list->child(child)->rect().center();
             QCOMPARE(list->childAt(middle.x(), middle.y()), list->child(child));
+            QVERIFY(!list->child(child)->state().disabled &&
+                    !list->child(child)->state().offscreen);
         }
+        QCOMPARE(list->child(0)->rect().bottomLeft() + QPoint(0, 1),
+                 list->child(1)->rect().topLeft()); // the entries right under the header
+        const QPoint belowTheEntries = list->child(2)->rect().center() + QPoint(0, 40);
+        QCOMPARE(list->childAt(belowTheEntries.x(), belowTheEntries.y()), nullptr);
         table->cellAt(0, 0)->actionInterface()->doAction(
             QAccessibleActionInterface::toggleAction());
         QVERIFY(form.websiteList().isChecked(0));
         QVERIFY(table->selectRow(1));
         QCOMPARE(table->selectedRows(), {1});
         QCOMPARE(table->selectedCells(), {table->cellAt(1, 0)});
+        QVERIFY(table->cellAt(1, 0)->state().selected && !table->cellAt(0, 0)->state().selected);
         websiteListView(form)->setFocus();
         websiteListView(form)->setCurrentIndex(form.websiteList().index(1, 0));
         QCOMPARE(list->focusChild(), table->cellAt(1, 0));
+        QVERIFY(table->cellAt(1, 0)->state().focused && !table->cellAt(0, 0)->state().focused);
 
         // Children of rows that are gone are not kept. (The view tells of the change only to a
         // platform that listens, which the offscreen one does not.)
@@ -124,6 +134,9 @@ private slots:
         QCOMPARE(view->visualRect(form.websiteList().index(top, 0)).top(), 0);
         QVERIFY(
             view->viewport()->rect().contains(view->visualRect(form.websiteList().index(99, 0))));
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(view)->tableInterface();
+        QVERIFY(table->cellAt(0, 0)->state().offscreen && !table->cellAt(99, 0)->state().offscreen);
     }
 
     void aVeryLongEntryIsShownCut() {
