@@ -3,16 +3,16 @@
 #include <QHeaderView>
 #include <QWidget>
 
-namespace {
-
-QWindow* windowOf(const QWidget* widget) {
-    return widget == nullptr ? nullptr : widget->window()->windowHandle();
+QWindow* AccessibleListPart::window() const {
+    return view_ ? view_->window()->windowHandle() : nullptr;
 }
 
-} // namespace
+QAccessibleInterface* AccessibleListPart::parent() const {
+    return QAccessible::queryAccessibleInterface(view_);
+}
 
 AccessibleListCell::AccessibleListCell(QTableView* view, int row, int column)
-    : view_(view), row_(row), column_(column) {}
+    : AccessibleListPart(view), row_(row), column_(column) {}
 
 QModelIndex AccessibleListCell::index() const {
     return view_ ? view_->model()->index(row_, column_) : QModelIndex();
@@ -22,21 +22,12 @@ bool AccessibleListCell::isValid() const {
     return index().isValid();
 }
 
-QWindow* AccessibleListCell::window() const {
-    return windowOf(view_);
-}
-
-QAccessibleInterface* AccessibleListCell::parent() const {
-    return QAccessible::queryAccessibleInterface(view_);
-}
-
 QString AccessibleListCell::text(QAccessible::Text type) const {
     return type == QAccessible::Name ? index().data(Qt::DisplayRole).toString() : QString();
 }
 
+// Empty for a row that is gone.
 QRect AccessibleListCell::rect() const {
-    if (!isValid())
-        return {};
     return view_->visualRect(index()).translated(view_->viewport()->mapToGlobal(QPoint(0, 0)));
 }
 
@@ -56,7 +47,6 @@ QAccessible::State AccessibleListCell::state() const {
         return state;
     }
     const Qt::ItemFlags flags = cell.flags();
-    state.disabled = !flags.testFlag(Qt::ItemIsEnabled);
     state.selectable = flags.testFlag(Qt::ItemIsSelectable);
     state.focusable = state.selectable;
     state.selected = isSelected();
@@ -76,8 +66,7 @@ void* AccessibleListCell::interface_cast(QAccessible::InterfaceType type) {
 }
 
 bool AccessibleListCell::isSelected() const {
-    return isValid() && view_->selectionModel() != nullptr &&
-           view_->selectionModel()->isSelected(index());
+    return isValid() && view_->selectionModel()->isSelected(index());
 }
 
 // The list's first children are the column headers, while the header is shown.
@@ -99,18 +88,10 @@ void AccessibleListCell::doAction(const QString& actionName) {
 }
 
 AccessibleListColumnHeader::AccessibleListColumnHeader(QTableView* view, int column)
-    : view_(view), column_(column) {}
+    : AccessibleListPart(view), column_(column) {}
 
 bool AccessibleListColumnHeader::isValid() const {
     return view_ && column_ < view_->model()->columnCount();
-}
-
-QWindow* AccessibleListColumnHeader::window() const {
-    return windowOf(view_);
-}
-
-QAccessibleInterface* AccessibleListColumnHeader::parent() const {
-    return QAccessible::queryAccessibleInterface(view_);
 }
 
 QString AccessibleListColumnHeader::text(QAccessible::Text type) const {

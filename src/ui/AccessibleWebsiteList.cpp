@@ -81,8 +81,7 @@ QAccessibleInterface* AccessibleWebsiteList::childAt(int x, int y) const {
 
 QAccessibleInterface* AccessibleWebsiteList::focusChild() const {
     const QModelIndex current = view()->currentIndex();
-    return view()->hasFocus() && current.isValid() ? cellAt(current.row(), current.column())
-                                                   : nullptr;
+    return view()->hasFocus() ? cellAt(current.row(), current.column()) : nullptr;
 }
 
 void* AccessibleWebsiteList::interface_cast(QAccessible::InterfaceType type) {
@@ -92,14 +91,13 @@ void* AccessibleWebsiteList::interface_cast(QAccessible::InterfaceType type) {
 }
 
 int AccessibleWebsiteList::selectedCellCount() const {
-    return view()->selectionModel() ? int(view()->selectionModel()->selectedIndexes().size()) : 0;
+    return int(view()->selectionModel()->selectedIndexes().size());
 }
 
 QList<QAccessibleInterface*> AccessibleWebsiteList::selectedCells() const {
     QList<QAccessibleInterface*> cells;
-    if (view()->selectionModel())
-        for (const QModelIndex& index : view()->selectionModel()->selectedIndexes())
-            cells.append(cellAt(index.row(), index.column()));
+    for (const QModelIndex& index : view()->selectionModel()->selectedIndexes())
+        cells.append(cellAt(index.row(), index.column()));
     return cells;
 }
 
@@ -110,9 +108,8 @@ QString AccessibleWebsiteList::columnDescription(int column) const {
 
 QList<int> AccessibleWebsiteList::selectedRows() const {
     QList<int> rows;
-    if (view()->selectionModel())
-        for (const QModelIndex& index : view()->selectionModel()->selectedRows())
-            rows.append(index.row());
+    for (const QModelIndex& index : view()->selectionModel()->selectedRows())
+        rows.append(index.row());
     return rows;
 }
 
@@ -121,11 +118,11 @@ int AccessibleWebsiteList::selectedRowCount() const {
 }
 
 bool AccessibleWebsiteList::isRowSelected(int row) const {
-    return view()->selectionModel() && view()->selectionModel()->isRowSelected(row);
+    return view()->selectionModel()->isRowSelected(row);
 }
 
 bool AccessibleWebsiteList::selectRow(int row) {
-    if (row < 0 || row >= rowCount() || !view()->selectionModel())
+    if (row < 0 || row >= rowCount())
         return false;
     view()->selectionModel()->select(view()->model()->index(row, 0),
                                      QItemSelectionModel::ClearAndSelect |
@@ -134,7 +131,7 @@ bool AccessibleWebsiteList::selectRow(int row) {
 }
 
 bool AccessibleWebsiteList::unselectRow(int row) {
-    if (row < 0 || row >= rowCount() || !view()->selectionModel())
+    if (row < 0 || row >= rowCount())
         return false;
     view()->selectionModel()->select(view()->model()->index(row, 0),
                                      QItemSelectionModel::Deselect | QItemSelectionModel::Rows);

@@ -53,7 +53,9 @@ private slots:
         QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral(" Websites"));
         QCOMPARE(list->child(3), nullptr);
         QCOMPARE(list->indexOfChild(list->child(0)), 0);
-        QVERIFY(!table->cellAt(0, 1) && !table->cellAt(-1, 0) && !table->cellAt(2, 0));
+        QVERIFY(!table->cellAt(0, 1) && !table->cellAt(0, -1) && !table->cellAt(-1, 0) &&
+                !table->cellAt(2, 0));
+        QVERIFY(list->child(0)->text(QAccessible::Description).isEmpty());
 
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -70,10 +72,14 @@ private slots:
         table->cellAt(0, 0)->actionInterface()->doAction(
             QAccessibleActionInterface::toggleAction());
         QVERIFY(form.websiteList().isChecked(0));
-        QVERIFY(table->selectRow(1));
+        QVERIFY(table->selectRow(1) && !table->selectRow(2) && !table->unselectRow(2));
         QCOMPARE(table->selectedRows(), {1});
         QCOMPARE(table->selectedCells(), {table->cellAt(1, 0)});
         QVERIFY(table->cellAt(1, 0)->state().selected && !table->cellAt(0, 0)->state().selected);
+        QVERIFY(table->isRowSelected(1) && !table->isRowSelected(0));
+        QVERIFY(table->unselectRow(1));
+        QCOMPARE(table->selectedRowCount(), 0);
+        table->selectRow(1);
         websiteListView(form)->setFocus();
         websiteListView(form)->setCurrentIndex(form.websiteList().index(1, 0));
         QCOMPARE(list->focusChild(), table->cellAt(1, 0));
