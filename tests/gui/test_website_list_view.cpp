@@ -72,7 +72,8 @@ private slots:
         table->cellAt(0, 0)->actionInterface()->doAction(
             QAccessibleActionInterface::toggleAction());
         QVERIFY(form.websiteList().isChecked(0));
-        QVERIFY(table->selectRow(1) && !table->selectRow(2) && !table->unselectRow(2));
+        QVERIFY(table->selectRow(1) && !table->selectRow(2) && !table->selectRow(-1));
+        QVERIFY(table->unselectRow(0) && !table->unselectRow(2));
         QCOMPARE(table->selectedRows(), {1});
         QCOMPARE(table->selectedCells(), {table->cellAt(1, 0)});
         QVERIFY(table->cellAt(1, 0)->state().selected && !table->cellAt(0, 0)->state().selected);
