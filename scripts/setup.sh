@@ -18,6 +18,9 @@ CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian autopkgtest xauth 
 # The real browsers the opening run is tried with, and the session bus over which Firefox hands
 # an address to its running instance.
 CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
+# The accessibility bus (its launcher and registry), over which the end-to-end and package tests
+# find the window's controls by name, as a screen reader does (Qt's bridge is in libqt6gui6).
+CORVANTIS_TEST_PACKAGES+=(at-spi2-core)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

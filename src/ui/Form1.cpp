@@ -11,6 +11,7 @@
 #include "commands/TextExport.h"
 #include "commands/TextImport.h"
 #include "list/WebsiteList.h"
+#include "ui/AccessibleInterfaces.h"
 #include "ui/AppIcon.h"
 #include "ui/Appearance.h"
 #include "ui/CheckBoxDoubleClickFilter.h"
@@ -53,6 +54,7 @@ Form1::Form1(Platform platform, WebsiteList& websites, QWidget* parent)
       PushButton10(new QPushButton(this)), PushButton2(new QPushButton(this)),
       PushButton5(new QPushButton(this)), SkinFramework1(new SkinFramework(this)),
       platform_(std::move(platform)), websites_(websites) {
+    installAccessibleInterfaces();
     createControls();
     connectHandlers();
 }

@@ -147,7 +147,7 @@ private slots:
         program.storeSetting(QStringLiteral("No of Websites"), QByteArray::number(count));
         const QString startFailure = program.start();
         QVERIFY2(startFailure.isEmpty(), qPrintable(startFailure));
-        program.clickAt(268, 364); // "Start Opening Websites"
+        QVERIFY(program.clickOn(QStringLiteral("Start Opening Websites")));
 
         const auto shownPages = [&] {
             QStringList pages;

@@ -31,7 +31,7 @@ private slots:
         const QString startFailure = program.start();
         QVERIFY2(startFailure.isEmpty(), qPrintable(startFailure));
 
-        program.clickAt(268, 364); // "Start Opening Websites": client x 8..528, y 351..378
+        QVERIFY(program.clickOn(QStringLiteral("Start Opening Websites")));
         QTRY_VERIFY_WITH_TIMEOUT(recorder.calls().size() >= count, 20000);
         QTest::qWait(1000); // no more than N arrive
         const QList<RecordingXdgOpen::Call> calls = recorder.calls();
@@ -44,6 +44,30 @@ private slots:
 
         QCOMPARE(program.terminate(), 0);
         QCOMPARE(program.storedSetting(QStringLiteral("Websites")), entries.join(';'));
+    }
+
+    // A screen reader hears a window, the list's column header and every entry as a check box,
+    // ticked or not; its toggle ticks the entry.
+    void screenReaderHearsTheWindowAndEveryCheckBox() {
+        RunningProgram program;
+        program.storeSetting(QStringLiteral("Websites"), "a.example;b.example");
+        const QString startFailure = program.start();
+        QVERIFY2(startFailure.isEmpty(), qPrintable(startFailure));
+        const AccessibleTree& tree = program.accessibleTree();
+        const auto list = tree.waitFor(QStringLiteral("Websites"), QStringLiteral("table"));
+        QVERIFY(list);
+        QCOMPARE(tree.role(tree.children(*tree.application()).value(0)), QStringLiteral("frame"));
+        const QList<AccessibleObject> children = tree.children(*list);
+        QStringList heard;
+        for (const AccessibleObject& child : children)
+            heard.append(tree.role(child) + QStringLiteral(": ") + tree.name(child));
+        QCOMPARE(heard, QStringList({QStringLiteral("column header:  Websites"),
+                                     QStringLiteral("check box: a.example"),
+                                     QStringLiteral("check box: b.example")}));
+        QVERIFY(tree.doAction(children.at(1), QStringLiteral("Toggle")));
+        QTRY_VERIFY(tree.hasState(children.at(1), AccessibleTree::checked));
+        QVERIFY(!tree.hasState(children.at(2), AccessibleTree::checked));
+        QCOMPARE(program.terminate(), 0);
     }
 };
 

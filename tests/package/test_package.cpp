@@ -203,7 +203,7 @@ private slots:
             program.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
                                       root + "/usr/bin/corvantis"});
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        program.clickAt(136, 230); // "Load Default List"
+        QVERIFY(program.clickOn("Load Default List"));
         QTest::qWait(1500);
         QVERIFY(program.sendCloseRequest());
         QCOMPARE(program.waitForExit(), 0);

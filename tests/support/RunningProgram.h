@@ -8,18 +8,29 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <optional>
 
+#include "AccessibleTree.h"
+#include "SessionBus.h"
 #include "X11CloseRequest.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
 
 // The real program under the X server in $DISPLAY, with its own temporary HOME, config folder
 // and runtime folder, so end-to-end tests see what a person's session would, and programs of
-// different tests never meet. Store settings first, then start(); the window is driven with
-// xdotool and closed as a window manager closes it.
+// different tests never meet. Its session has a session bus and an accessibility bus, so its
+// controls are found by the names a screen reader reads out. Store settings first, then start();
+// the window is driven with xdotool and closed as a window manager closes it.
 class RunningProgram {
 public:
-    RunningProgram() { environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); }
+    RunningProgram() {
+        environment_.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        environment_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), sessionBus_.address());
+        // Qt's bridge otherwise waits for the desktop's accessibility setting.
+        environment_.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"),
+                            QStringLiteral("1"));
+    }
     // Starts this program in the session (HOME, config and runtime folder) of `first`.
     void joinSessionOf(const RunningProgram& first) { sessionHome_ = first.sessionHome_; }
     ~RunningProgram() {
@@ -78,6 +89,8 @@ public:
             environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder());
         }
         environment_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        // On the session bus the test gave the program, or its own.
+        accessibility_.emplace(environment_.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
         process_.setProcessEnvironment(environment_);
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
         process_.start(program, arguments);
@@ -112,11 +125,23 @@ public:
 
     qint64 pid() const { return process_.processId(); }
 
-    // Clicks at a point of the window's client area, in pixels.
-    void clickAt(int x, int y) {
-        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window_),
-                 QString::number(x), QString::number(y), QStringLiteral("click"),
-                 QStringLiteral("1")});
+    // The program's window as a screen reader reads it.
+    const AccessibleTree& accessibleTree() {
+        if (!accessibleTree_)
+            accessibleTree_ = std::make_unique<AccessibleTree>(accessibility_->address(), pid());
+        return *accessibleTree_;
+    }
+
+    // Clicks the middle of the control a screen reader names so (a button by its text), as a
+    // person points at it. False when the program shows no such control.
+    bool clickOn(const QString& name) {
+        const std::optional<AccessibleObject> control = accessibleTree().waitFor(name);
+        if (!control)
+            return false;
+        const QPoint middle = accessibleTree().extents(*control).center();
+        xdotool({QStringLiteral("mousemove"), QString::number(middle.x()),
+                 QString::number(middle.y()), QStringLiteral("click"), QStringLiteral("1")});
+        return true;
     }
 
     // Types text into the window that has the keyboard focus, then presses Enter.
@@ -177,6 +202,9 @@ private:
 
     QTemporaryDir home_;
     QString sessionHome_ = home_.path();
+    SessionBus sessionBus_;
+    std::optional<AccessibilityBus> accessibility_;
+    std::unique_ptr<AccessibleTree> accessibleTree_;
     QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
     QProcess process_;
     unsigned long window_ = 0;

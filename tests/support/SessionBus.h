@@ -5,8 +5,9 @@
 #include <QTemporaryDir>
 
 // A private D-Bus session bus, as every desktop session has one: Firefox forwards an address to
-// its running instance over it (without one, each start says Firefox is already running). It
-// starts no services of its own, so nothing outlives it.
+// its running instance over it (without one, each start says Firefox is already running), and
+// programs find the accessibility bus through it. It starts no services of its own, so nothing
+// outlives it.
 class SessionBus {
 public:
     SessionBus() {
@@ -15,10 +16,14 @@ public:
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write the bus configuration");
         file.write("<busconfig><type>session</type><listen>unix:dir=" + folder_.path().toUtf8() +
-                   "</listen><policy context=\"default\"><allow send_destination=\"*\"/><allow "
+                   "</listen><policy context=\"default\"><allow user=\"*\"/>"
+                   "<allow send_destination=\"*\"/><allow "
                    "receive_sender=\"*\"/>"
                    "<allow own=\"*\"/></policy></busconfig>\n");
         file.close();
+        // Any local user may connect: the package test runs the program as an unprivileged user.
+        QFile::setPermissions(folder_.path(), QFile::permissions(folder_.path()) |
+                                                  QFile::ReadOther | QFile::ExeOther);
         daemon_.start(QStringLiteral("dbus-daemon"),
                       {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                        QStringLiteral("--print-address")});
