@@ -13,9 +13,14 @@
 // forwards the address to the instance and exits. One that started without finding the lock
 // that a starting instance was about to create records a second instance, as a real browser
 // would open a second window or a profile-error box. Each outcome is one line of the log.
+// Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
+// leaves the browser running in its session.
 class FakeSingleInstanceBrowser {
 public:
-    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3") {
+    enum class Launch { becomesTheBrowser, throughAnOpener };
+
+    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
+                                       Launch launch = Launch::becomesTheBrowser) {
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");
@@ -26,8 +31,8 @@ public:
                      "if [ -d \"$state/lock\" ]; then\n"
                      "    printf 'forwarded %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
-                     "fi\n"
-                     "sleep " +
+                     "fi\n" +
+                     QByteArray(launch == Launch::throughAnOpener ? "(\n" : "{\n") + "sleep " +
                      QByteArray(startSeconds) +
                      "\n"
                      "if ! mkdir \"$state/lock\" 2>/dev/null; then\n"
@@ -37,7 +42,8 @@ public:
                      "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
                      "sleep 600 &\n" // the browser's process, a child of the launcher
                      "echo $! > \"$state/instance.pid\"\n"
-                     "wait\n");
+                     "wait\n" +
+                     QByteArray(launch == Launch::throughAnOpener ? ") &\n" : "}\n"));
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     ~FakeSingleInstanceBrowser() { quit(); }
