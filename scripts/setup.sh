@@ -16,6 +16,8 @@ CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
 # The real browsers the opening run is tried with, and the session bus over which Firefox hands
 # an address to its running instance.
 CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
+# The openers xdg-open hands an address to on GNOME (gio), KDE (kde-open5) and Xfce (exo-open).
+CORVANTIS_TEST_PACKAGES+=(libglib2.0-bin kde-cli-tools exo-utils)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {
