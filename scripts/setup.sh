@@ -21,6 +21,8 @@ CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
 # The accessibility bus (its launcher and registry), over which the end-to-end and package tests
 # find the window's controls by name, as a screen reader does (Qt's bridge is in libqt6gui6).
 CORVANTIS_TEST_PACKAGES+=(at-spi2-core)
+# The openers xdg-open hands an address to on GNOME (gio), KDE (kde-open5) and Xfce (exo-open).
+CORVANTIS_TEST_PACKAGES+=(libglib2.0-bin kde-cli-tools exo-utils)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

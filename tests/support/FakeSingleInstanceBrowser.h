@@ -13,9 +13,14 @@
 // forwards the address to the instance and exits. One that started without finding the lock
 // that a starting instance was about to create records a second instance, as a real browser
 // would open a second window or a profile-error box. Each outcome is one line of the log.
+// Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
+// leaves the browser running in its session.
 class FakeSingleInstanceBrowser {
 public:
-    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3") {
+    enum class Launch { becomesTheBrowser, throughAnOpener };
+
+    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
+                                       Launch launch = Launch::becomesTheBrowser) {
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");
@@ -26,9 +31,11 @@ public:
                      "if [ -d \"$state/lock\" ]; then\n"
                      "    printf 'forwarded %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
-                     "fi\n"
-                     "sleep " +
-                     QByteArray(startSeconds) +
+                     "fi\n" +
+                     // An opener takes a moment before it starts the browser, alone in the session
+                     // meanwhile.
+                     QByteArray(launch == Launch::throughAnOpener ? "sleep 0.1\n(\n" : "{\n") +
+                     "sleep " + QByteArray(startSeconds) +
                      "\n"
                      "if ! mkdir \"$state/lock\" 2>/dev/null; then\n"
                      "    printf 'second-instance %s\\n' \"$1\" >> \"$state/log\"\n"
@@ -37,7 +44,8 @@ public:
                      "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
                      "sleep 600 &\n" // the browser's process, a child of the launcher
                      "echo $! > \"$state/instance.pid\"\n"
-                     "wait\n");
+                     "wait\n" +
+                     QByteArray(launch == Launch::throughAnOpener ? ") &\n" : "}\n"));
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     ~FakeSingleInstanceBrowser() { quit(); }

@@ -11,6 +11,7 @@
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
 
@@ -30,6 +31,26 @@ int zombieChildren() {
         zombies += fields.size() > 1 && fields[0] == "Z" && fields[1].toLongLong() == getpid();
     }
     return zombies;
+}
+
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
+}
+
+// Runs the opening run over a list of 20 local pages, with `count` picks.
+void runPicks(XdgShell& shell, int count) {
+    TestPlatform env;
+    FakeCommandView view;
+    WebsiteList list;
+    for (int entry = 1; entry <= 20; ++entry)
+        list.append(QStringLiteral("http://127.0.0.1/page/%1").arg(entry));
+    SeededRandom random;
+    ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), env.dialogs);
+    view.count = QString::number(count);
+    openRandomWebsites(list, view, env.dialogs, QStringLiteral("Corvantis"),
+                       {shell, random, env.clock}, trap);
+    QCOMPARE(view.pointer, PointerState::Default);
+    QVERIFY(env.dialogs.reports.empty());
 }
 
 // A mapped top-level window on the display of DISPLAY that names `owner` in _NET_WM_PID, as a
@@ -62,42 +83,61 @@ class TestPacedHandOff : public QObject {
 private slots:
     void everyPickReachesOneInstanceAndEveryLauncherIsReaped_data() {
         QTest::addColumn<int>("count");
-        QTest::newRow("1") << 1;
-        QTest::newRow("10") << 10;
-        QTest::newRow("100") << 100;
+        QTest::addColumn<FakeSingleInstanceBrowser::Launch>("launch");
+        QTest::addColumn<int>("launchersLeft"); // the browser itself, or none through an opener
+        QTest::newRow("1") << 1 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("10") << 10 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("100") << 100 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("10 through a desktop's opener")
+            << 10 << FakeSingleInstanceBrowser::Launch::throughAnOpener << 0;
     }
 
     void everyPickReachesOneInstanceAndEveryLauncherIsReaped() {
         QFETCH(int, count);
-        FakeSingleInstanceBrowser browser;
+        QFETCH(FakeSingleInstanceBrowser::Launch, launch);
+        QFETCH(int, launchersLeft);
+        FakeSingleInstanceBrowser browser("0.3", launch);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
-        TestPlatform env;
-        FakeCommandView view;
-        WebsiteList list;
-        for (int entry = 1; entry <= 20; ++entry)
-            list.append(QStringLiteral("http://127.0.0.1/page/%1").arg(entry));
-        SeededRandom random;
         // The browser starts in 0.3 s; a settle time well beyond that, short for a test.
         XdgShell shell(std::chrono::milliseconds(1500));
-        ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), env.dialogs);
-        view.count = QString::number(count);
-
-        openRandomWebsites(list, view, env.dialogs, QStringLiteral("Corvantis"),
-                           {shell, random, env.clock}, trap);
+        runPicks(shell, count);
         qputenv("PATH", oldPath);
         QTRY_COMPARE_WITH_TIMEOUT(browser.log().size(), count, 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 1, 20000); // the browser itself
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), launchersLeft, 20000);
 
         QCOMPARE(browser.count("instance"), 1);
         QCOMPARE(browser.count("second-instance"), 0);
         QCOMPARE(browser.count("forwarded"), count - 1);
-        QCOMPARE(view.pointer, PointerState::Default);
-        QVERIFY(env.dialogs.reports.empty());
         QCOMPARE(zombieChildren(), 0);
 
         browser.quit();
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+        QCOMPARE(zombieChildren(), 0);
+    }
+
+    // A hand-off whose launcher lives on past its wait (it has become the browser) holds no
+    // descriptor once the wait has ended, so that a long session never runs out of them.
+    void handOffsHoldNoDescriptorAfterTheirWait() {
+        QTemporaryDir bin;
+        QFile launcher(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(launcher.open(QIODevice::WriteOnly));
+        launcher.write("#!/bin/sh\nexec sleep 2\n");
+        launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
+        launcher.close();
+        const QByteArray oldPath = qgetenv("PATH");
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
+        qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
+        qunsetenv("DISPLAY"); // the one connection to the display is not a hand-off's
+        XdgShell shell(std::chrono::milliseconds(1));
+        const int descriptorsBefore = openDescriptors();
+        runPicks(shell, 5000);
+        qputenv("PATH", oldPath);
+        qputenv("DISPLAY", oldDisplay);
+
+        QVERIFY(shell.launchersRunning() > 0);
+        QCOMPARE(openDescriptors(), descriptorsBefore);
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 30000);
         QCOMPARE(zombieChildren(), 0);
     }
 
@@ -116,6 +156,16 @@ private slots:
         QVERIFY(!shell.handOffFinished());
 
         const WindowOfProcess window(browser.instancePid());
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
+
+        // The next start is watched afresh: its own window ends its wait.
+        browser.quit();
+        qputenv("PATH", browser.pathWithBrowserFirst());
+        shell.open(QStringLiteral("http://127.0.0.1/page/2"));
+        qputenv("PATH", oldPath);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        QVERIFY(!shell.handOffFinished());
+        const WindowOfProcess nextWindow(browser.instancePid());
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
     }
 };
