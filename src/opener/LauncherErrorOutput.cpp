@@ -1,13 +1,11 @@
 #include "opener/LauncherErrorOutput.h"
 
+#include "base/FileAccess.h"
 #include "base/TextDecoding.h"
 
-#include <QDir>
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <unistd.h>
 #include <utility>
 
@@ -17,27 +15,10 @@ namespace {
 constexpr qsizetype longestLineBytes = 1024;
 constexpr size_t readSize = 4096;
 
-// An unnamed file for writing and reading, in the temporary folder; where the file system has
-// no unnamed files, a named one removed at once.
-FileDescriptor unnamedTemporaryFile() {
-    const QByteArray folder = QFile::encodeName(QDir::tempPath());
-    FileDescriptor file(::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-    if (file.isOpen())
-        return file;
-    QByteArray pattern = folder + "/corvantis-launcher-XXXXXX";
-    file = FileDescriptor(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (file.isOpen())
-        ::unlink(pattern.constData());
-    return file;
-}
-
 } // namespace
 
-LauncherErrorOutput::LauncherErrorOutput() : file_(unnamedTemporaryFile()) {
-    // Every writer appends, whatever its offset: a launcher's children share its own.
-    if (file_.isOpen())
-        ::fcntl(file_.get(), F_SETFL, ::fcntl(file_.get(), F_GETFL) | O_APPEND);
-}
+// Every writer appends, whatever its offset: a launcher's children share its own.
+LauncherErrorOutput::LauncherErrorOutput() : file_(openUnnamedTemporaryFile()) {}
 
 QString LauncherErrorOutput::firstAndLastLines() {
     readWhatHasCome();
