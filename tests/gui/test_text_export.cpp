@@ -192,9 +192,19 @@ private slots:
         QCOMPARE(window.pointerState(), PointerState::Default);
     }
 
+    void aWritableFileInAReadOnlyFolderIsWrittenInPlace_data() {
+        QTest::addColumn<int>("linksInFront");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("the file") << 0 << QByteArray(" Websites\t\r\nx        \t\r\n");
+        // Past the links followed in one path the last is a link still, as if planted after
+        // they were followed: written in place, it is not followed either.
+        QTest::newRow("a link not followed") << 41 << QByteArray("old");
+    }
     void aWritableFileInAReadOnlyFolderIsWrittenInPlace() {
         // No temporary file can be made beside it, so the file itself is written. Permission
         // bits do not stop root: this test runs itself again as an unprivileged user.
+        QFETCH(int, linksInFront);
+        QFETCH(QByteArray, written);
         const QByteArray childTarget = qgetenv("CORVANTIS_EXPORT_TARGET");
         if (!childTarget.isEmpty()) {
             WindowUnderTest test;
@@ -202,18 +212,26 @@ private slots:
             addEntries(window.websiteList(), {"x"}, {0});
             test.env.dialogs.saveAnswers.enqueue(QString::fromLocal8Bit(childTarget));
             saveTextFileButton(window)->click();
-            QCOMPARE(test.env.dialogs.reportPlaces(), QStringList());
+            QCOMPARE(test.env.dialogs.reportPlaces().isEmpty(), linksInFront == 0);
             return;
         }
         if (geteuid() != 0)
             QSKIP("needs root, to run the export as another user");
         QTemporaryDir folder;
         const QString readOnly = folder.filePath("read-only");
-        const QString path = readOnly + "/list.txt";
+        QString path = readOnly + "/list.txt";
+        const QString file = linksInFront == 0 ? path : folder.filePath("file.txt");
         QVERIFY(QDir().mkdir(readOnly));
-        writeFixture(path, "old");
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+        writeFixture(file, "old");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner |
                                                 QFile::ReadOther | QFile::WriteOther));
+        if (linksInFront > 0)
+            QVERIFY(QFile::link(file, path)); // the last, in the read-only folder
+        for (int link = linksInFront - 1; link > 0; --link) {
+            const QString before = folder.filePath(QStringLiteral("link-%1").arg(link));
+            QVERIFY(QFile::link(path, before));
+            path = before;
+        }
         for (const QString& open : {folder.path(), readOnly})
             QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ExeOwner | QFile::ReadOther |
@@ -224,10 +242,11 @@ private slots:
         child.setProcessEnvironment(environment);
         child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
                                 QCoreApplication::applicationFilePath(),
-                                "aWritableFileInAReadOnlyFolderIsWrittenInPlace"});
+                                QStringLiteral("aWritableFileInAReadOnlyFolderIsWrittenInPlace:") +
+                                    QTest::currentDataTag()});
         QVERIFY(child.waitForFinished(60000));
         QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
-        QCOMPARE(contentOf(path), QByteArray(" Websites\t\r\nx        \t\r\n"));
+        QCOMPARE(contentOf(file), written);
     }
 
     void commandsRunNestedDuringTheSave() {

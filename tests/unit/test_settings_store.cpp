@@ -184,10 +184,13 @@ private slots:
     void backupKeepsTheStoredValueBeside() {
         QTemporaryDir root;
         SettingsStore store(root.path());
-        store.keepBackup(app, section, "Websites"); // nothing stored: nothing to keep
+        QVERIFY(!store.keepBackup(app, section, "Websites")); // nothing stored: nothing to keep
         QVERIFY(!QFile::exists(store.pathOf(app, section, "Websites.bak")));
+        // Nor in a folder where the value should be: no copy, and no failure to report.
+        QVERIFY(QDir().mkpath(store.pathOf(app, section, "Folder")));
+        QVERIFY(!store.keepBackup(app, section, "Folder"));
         store.write(app, section, "Websites", "first");
-        store.keepBackup(app, section, "Websites");
+        QVERIFY(store.keepBackup(app, section, "Websites"));
         store.write(app, section, "Websites", "second");
         store.keepBackup(app, section, "Websites");
         QCOMPARE(fileBytes(store.pathOf(app, section, "Websites.bak")), QByteArray("second"));
