@@ -354,34 +354,66 @@ def run_test(test, limit, log):
     return ("passed" if code == 0 else "failed"), time.monotonic() - started
 
 
-_RELATED = {}
+RELATED_DEPTH = 2  # a test that names a user of a user of the mutated file is still near
 
 
-def related_to(path, repo):
-    """Whether a test names the file's class or folder: in its name or in its source."""
-    if path not in _RELATED:
-        stem = os.path.splitext(os.path.basename(path))[0]
-        folder = os.path.basename(os.path.dirname(path))
-        snake = re.sub(r"(?<!^)(?=[A-Z])", "_", stem).lower()
+def stems_by_distance(path, repo):
+    """{file stem: distance}: the mutated file's own stem at 0, the stems of the files that
+    include its header at 1, of those that include theirs at 2, and so on."""
+    includers = {}
+    for folder in MUTATED_FOLDERS:
+        for dirpath, _, files in os.walk(os.path.join(repo, folder)):
+            for name in files:
+                if name.endswith(SOURCE_SUFFIXES):
+                    with open(os.path.join(dirpath, name), errors="replace") as f:
+                        for included in re.findall(r'^#include "(?:.*/)?([^/"]+)\.h"', f.read(), re.M):
+                            user = os.path.splitext(name)[0]
+                            if user != "main":  # every test program has a main
+                                includers.setdefault(included, set()).add(user)
+    distance = {os.path.splitext(os.path.basename(path))[0]: 0}
+    frontier = list(distance)
+    for depth in range(1, RELATED_DEPTH + 1):
+        frontier = [user for stem in frontier for user in includers.get(stem, ()) if user not in distance]
+        for stem in frontier:
+            distance[stem] = depth
+    return distance
+
+
+_NEARNESS = {}
+
+
+def nearness(path, repo):
+    """How near each test is to the mutated file: the distance of the nearest file stem it
+    names (in its name, as snake case, or in its source), or None."""
+    if path not in _NEARNESS:
         sources = {}
         for dirpath, _, files in os.walk(os.path.join(repo, "tests")):
             for name in files:
-                if name.endswith(".cpp"):
+                if name.endswith((".cpp", ".sh")):
                     with open(os.path.join(dirpath, name), errors="replace") as f:
                         sources[os.path.splitext(name)[0]] = f.read()
-        _RELATED[path] = lambda test: (snake in test[0] or folder in test[0]
-                                       or stem in sources.get(test[0], ""))
-    return _RELATED[path]
+        stems = stems_by_distance(path, repo)
+        folder = os.path.basename(os.path.dirname(path))
+
+        def near(test):
+            name, source = test[0], sources.get(test[0], "")
+            found = [d for stem, d in stems.items()
+                     if stem in source or re.sub(r"(?<!^)(?=[A-Z])", "_", stem).lower() in name]
+            if folder in name:
+                found.append(0)
+            return min(found, default=None)
+        _NEARNESS[path] = near
+    return _NEARNESS[path]
 
 
 def related_first(tests, path, repo, durations, related_only):
-    """The tests related to the mutated file first, then the rest, each group quickest first."""
-    related = related_to(path, repo)
-
-    def quickest(test):
-        return durations.get(test[0], 1e9)
-    near = sorted([t for t in tests if related(t)], key=quickest)
-    return near if related_only else near + sorted([t for t in tests if not related(t)], key=quickest)
+    """The tests nearest the mutated file first, each distance quickest first; with
+    related_only, those near it alone."""
+    near = nearness(path, repo)
+    ranked = [(near(t), durations.get(t[0], 1e9), t) for t in tests]
+    ranked = [r for r in ranked if r[0] is not None or not related_only]
+    ranked.sort(key=lambda r: (RELATED_DEPTH + 1 if r[0] is None else r[0], r[1]))
+    return [r[2] for r in ranked]
 
 
 # ---------------------------------------------------------------- the run
@@ -539,11 +571,13 @@ def main():
         durations = {name: entry["seconds"] for name, entry in state.data["baseline"].items()}
         for number, mutant in enumerate(mutants, 1):
             result = state.data["results"].get(mutant["id"])
-            # A survivor is tried again once the tests or the code have changed.
-            if result is None or (result.get("counted") and not result["killed"]
-                                  and result.get("digest") != digest):
+            # A survivor is tried again once the tests or the code have changed, or with all
+            # the tests when only the related ones ran.
+            if result is None or (result.get("counted") and not result["killed"] and (
+                    result.get("digest") != digest
+                    or result.get("related_only") and not options.related_only)):
                 result = run_mutant(options, project, state, mutant, tests, durations, logs)
-                result["digest"] = digest
+                result["digest"], result["related_only"] = digest, options.related_only
                 state.data["results"][mutant["id"]] = result
                 state.save()
             print("[%d/%d] %s  %s" % (number, len(mutants), describe(mutant), result["verdict"]),
