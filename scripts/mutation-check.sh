@@ -211,11 +211,8 @@ def mutants_of_file(repo, path, wanted_lines):
     mutants, logging = [], False
     for position, i in enumerate(code):
         stripped = masked[i].strip()
-        starts_logging = bool(LOGGING.match(stripped))
-        skip = logging or starts_logging
-        if starts_logging or logging:
-            logging = not (stripped.endswith(";") and balanced(masked[i][:]) or
-                           (logging and stripped.endswith(";")))
+        skip = logging or bool(LOGGING.match(stripped))
+        logging = skip and not stripped.endswith(";")  # the statement goes on
         if skip or (wanted_lines is not None and i + 1 not in wanted_lines):
             continue
         if re.match(r"^(static_assert|Q_OBJECT|Q_DECLARE|Q_PROPERTY|namespace|using|extern)\b", stripped):
@@ -313,8 +310,11 @@ class Project:
             if excluded and any(re.search(excluded, label) for label in labels):
                 continue
             environment = dict(item.split("=", 1) for item in properties.get("ENVIRONMENT", []))
-            result.append((test["name"], test["command"], environment,
-                           properties.get("WORKING_DIRECTORY", self.build)))
+            # As CTest runs it: in its own folder of the build, unless it names another.
+            program = os.path.abspath(test["command"][0])
+            own = os.path.dirname(program) if program.startswith(self.build + os.sep) else self.build
+            folder = properties.get("WORKING_DIRECTORY", own)
+            result.append((test["name"], test["command"], environment, folder))
         return result
 
 
@@ -489,11 +489,20 @@ def parse_options():
     return options
 
 
+def merge_base_with_main(repo):
+    for main in ("main", "origin/main"):
+        try:
+            return git(repo, "merge-base", "HEAD", main).strip()
+        except subprocess.CalledProcessError:
+            continue
+    sys.exit("mutation-check: no branch main to compare with; name a commit (BASE) or --file")
+
+
 def select(options):
     if options.file:
         targets = named_lines(options.repo, options.file)
     else:
-        base = options.base or git(options.repo, "merge-base", "HEAD", "main").strip()
+        base = options.base or merge_base_with_main(options.repo)
         targets = changed_lines(options.repo, base)
     mutants = []
     for path in sorted(targets):
