@@ -287,12 +287,29 @@ class Project:
                            cwd=self.repo, check=True, stdout=subprocess.DEVNULL,
                            stdin=subprocess.DEVNULL)
 
-    def compile(self, log):
+    def compile(self, log, tests=None):
+        """Builds everything, or with `tests` only those test programs and what is not a test
+        (the program, its helpers, the libraries), so that a mutant relinks only what runs."""
         command = self.options.build_command or \
             "cmake --build %s -j%d" % (shlex.quote(self.build), self.options.jobs)
+        if tests is not None and not self.options.build_command:
+            command += " --target " + " ".join(shlex.quote(t) for t in self.targets_but_tests() + tests)
         with open(log, "w") as out:
             return subprocess.run(command, shell=True, cwd=self.repo, stdout=out,
                                   stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL).returncode == 0
+
+    def targets_but_tests(self):
+        if not hasattr(self, "_targets"):
+            listed = subprocess.run(["cmake", "--build", self.build, "--target", "help"], text=True,
+                                    stdout=subprocess.PIPE, stdin=subprocess.DEVNULL).stdout
+            names = re.findall(r"^\.\.\. (\S+)", listed, re.M)
+            tests = {t[0] for t in self.tests()}
+            meta = {"all", "clean", "depend", "edit_cache", "rebuild_cache", "install", "test",
+                    "list_install_components"}
+            self._targets = [n for n in names if n not in meta and n not in tests
+                             and not n.startswith("test_")  # the tests of other presets
+                             and "/" not in n and "autogen" not in n and "." not in n]
+        return self._targets
 
     def tests(self):
         """[(name, command, environment, folder)] of the quick tests, in the order they are
@@ -620,23 +637,33 @@ def baseline_tests(options, project, state, mutants, logs):
 
 
 def run_mutant(options, project, state, mutant, tests, durations, logs):
-    if not apply(options.repo, state, mutant):
-        return {"verdict": "skipped: the line has changed since it was read", "counted": False}
+    """Builds and tests the mutant in two rounds: the tests near its file (built alone), then,
+    when none failed, everything and the other tests."""
     started = time.monotonic()
-    try:
-        built = project.compile(os.path.join(logs, "last-mutant-build.log"))
-    finally:
-        restore(options.repo, state)
-    if not built:
-        return {"verdict": "does not compile (not counted)", "counted": False}
-    for test in related_first(tests, mutant["file"], options.repo, durations, options.related_only):
-        limit = min(options.timeout, 3 * durations.get(test[0], options.timeout) + 60)
-        outcome, _ = run_test(test, limit, os.path.join(logs, "last-mutant-test.log"))
-        if outcome != "passed":
-            return {"verdict": "killed by %s%s (%.0f s)"
-                               % (test[0], ", timed out" if outcome == "timed out" else "",
-                                  time.monotonic() - started),
-                    "counted": True, "killed": True}
+    near = related_first(tests, mutant["file"], options.repo, durations, True)
+    rounds = [near] if options.related_only else \
+        [near, [t for t in related_first(tests, mutant["file"], options.repo, durations, False)
+                if t not in near]]
+    for number, round_tests in enumerate(rounds):
+        if not round_tests:
+            continue
+        if not apply(options.repo, state, mutant):
+            return {"verdict": "skipped: the line has changed since it was read", "counted": False}
+        try:
+            built = project.compile(os.path.join(logs, "last-mutant-build.log"),
+                                    [t[0] for t in round_tests] if number == 0 else None)
+        finally:
+            restore(options.repo, state)
+        if not built:
+            return {"verdict": "does not compile (not counted)", "counted": False}
+        for test in round_tests:
+            limit = min(options.timeout, 3 * durations.get(test[0], options.timeout) + 60)
+            outcome, _ = run_test(test, limit, os.path.join(logs, "last-mutant-test.log"))
+            if outcome != "passed":
+                return {"verdict": "killed by %s%s (%.0f s)"
+                                   % (test[0], ", timed out" if outcome == "timed out" else "",
+                                      time.monotonic() - started),
+                        "counted": True, "killed": True}
     return {"verdict": "SURVIVED (%.0f s)" % (time.monotonic() - started), "counted": True,
             "killed": False}
 
