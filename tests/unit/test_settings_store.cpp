@@ -189,6 +189,10 @@ private slots:
         // Nor in a folder where the value should be: no copy, and no failure to report.
         QVERIFY(QDir().mkpath(store.pathOf(app, section, "Folder")));
         QVERIFY(!store.keepBackup(app, section, "Folder"));
+        // One that cannot be opened (a link to itself) is a failure, with the reason.
+        const QString loop = store.pathOf(app, section, "Loop");
+        QVERIFY(QFile::link(loop, loop));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.keepBackup(app, section, "Loop"));
         store.write(app, section, "Websites", "first");
         QVERIFY(store.keepBackup(app, section, "Websites"));
         store.write(app, section, "Websites", "second");
