@@ -6,6 +6,7 @@
 #include "list/WebsiteList.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -194,16 +195,21 @@ private slots:
 
     void aWritableFileInAReadOnlyFolderIsWrittenInPlace_data() {
         QTest::addColumn<int>("linksInFront");
+        QTest::addColumn<bool>("immutableFolder");
         QTest::addColumn<QByteArray>("written");
-        QTest::newRow("the file") << 0 << QByteArray(" Websites\t\r\nx        \t\r\n");
+        const QByteArray exported(" Websites\t\r\nx        \t\r\n");
+        QTest::newRow("the file") << 0 << false << exported;
+        // A folder that refuses new files even to root (chattr +i).
+        QTest::newRow("an immutable folder") << 0 << true << exported;
         // Past the links followed in one path the last is a link still, as if planted after
         // they were followed: written in place, it is not followed either.
-        QTest::newRow("a link not followed") << 41 << QByteArray(64, 'o');
+        QTest::newRow("a link not followed") << 41 << false << QByteArray(64, 'o');
     }
     void aWritableFileInAReadOnlyFolderIsWrittenInPlace() {
         // No temporary file can be made beside it, so the file itself is written. Permission
         // bits do not stop root: this test runs itself again as an unprivileged user.
         QFETCH(int, linksInFront);
+        QFETCH(bool, immutableFolder);
         QFETCH(QByteArray, written);
         const QByteArray childTarget = qgetenv("CORVANTIS_EXPORT_TARGET");
         if (!childTarget.isEmpty()) {
@@ -236,14 +242,23 @@ private slots:
             QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ExeOwner | QFile::ReadOther |
                                                     QFile::ExeOther));
+        if (immutableFolder && QProcess::execute("chattr", {"+i", readOnly}) != 0)
+            QSKIP("needs a file system that keeps the immutable flag");
+        const auto mutableAgain = qScopeGuard([&] {
+            QProcess::execute("chattr", {"-i", readOnly});
+        });
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("CORVANTIS_EXPORT_TARGET", path);
         child.setProcessEnvironment(environment);
-        child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                QCoreApplication::applicationFilePath(),
-                                QStringLiteral("aWritableFileInAReadOnlyFolderIsWrittenInPlace:") +
-                                    QTest::currentDataTag()});
+        const QStringList self{QCoreApplication::applicationFilePath(),
+                               QStringLiteral("aWritableFileInAReadOnlyFolderIsWrittenInPlace:") +
+                                   QTest::currentDataTag()};
+        if (immutableFolder) // stops root too
+            child.start(self[0], self.mid(1));
+        else
+            child.start("setpriv",
+                        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups"} + self);
         QVERIFY(child.waitForFinished(60000));
         QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
         QCOMPARE(contentOf(file), written);
