@@ -9,7 +9,9 @@ CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins m
 # To run every test: an X server for the end-to-end tests and the tools they drive it with,
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy
-                         desktop-file-utils appstream dpkg-dev file)
+                         desktop-file-utils appstream dpkg-dev file
+                         # scripts/mutation-check.sh and its test
+                         git python3)
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
 # debian/control's Build-Depends is in the lists above) and to check it with lintian; to run
 # its own tests (debian/tests) on it with autopkgtest, and what those tests need beyond the

@@ -1,4 +1,5 @@
 #include "RunningProgram.h"
+#include "app/SingleInstance.h"
 #include "base/FileDescriptor.h"
 
 #include <QDir>
@@ -14,10 +15,14 @@
 
 namespace {
 
+// The socket on which the first start listens, in its runtime folder.
+QString socketIn(const QString& folder) {
+    return QDir(folder).entryInfoList({"*.socket"}, QDir::System).value(0).filePath();
+}
+
 // Connections to the socket in the folder that send nothing, kept open.
 std::vector<FileDescriptor> openIdleConnections(const QString& folder, int count) {
-    const QString socket =
-        QDir(folder).entryInfoList({"*.socket"}, QDir::System).value(0).filePath();
+    const QString socket = socketIn(folder);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, QFile::encodeName(socket).constData(),
@@ -50,16 +55,22 @@ private slots:
     void secondStartBringsTheFirstForwardAndWritesNothing_data() {
         QTest::addColumn<QString>("display");
         QTest::addColumn<int>("idleConnections");
+        QTest::addColumn<bool>("displayInLock");
         const QString display = qEnvironmentVariable("DISPLAY");
-        QTest::newRow("same display") << display << 0;
+        QTest::newRow("same display") << display << 0 << true;
         QTest::newRow("the display written another way")
-            << QStringLiteral("unix") + display.section(u'.', 0, 0) + QStringLiteral(".0") << 0;
+            << QStringLiteral("unix") + display.section(u'.', 0, 0) + QStringLiteral(".0") << 0
+            << true;
         // More than the file descriptors the first may open (1024).
-        QTest::newRow("after 1100 idle connections") << display << 1100;
+        QTest::newRow("after 1100 idle connections") << display << 1100 << true;
+        // The first could not write its display: the later start waits for it a moment, then
+        // asks on its own display.
+        QTest::newRow("no display in the lock") << display << 0 << false;
     }
     void secondStartBringsTheFirstForwardAndWritesNothing() {
         QFETCH(QString, display);
         QFETCH(int, idleConnections);
+        QFETCH(bool, displayInLock);
         rlimit files{};
         QCOMPARE(::getrlimit(RLIMIT_NOFILE, &files), 0);
         const rlimit usualFiles{1024, files.rlim_max}; // fewer than the idle connections
@@ -75,6 +86,8 @@ private slots:
         // A start that ran would write the count at once and its own list at its close.
         QVERIFY(QFile::remove(first.settingPath(QStringLiteral("No of Websites"))));
         QVERIFY(QFile::remove(first.settingPath(QStringLiteral("Websites"))));
+        if (!displayInLock)
+            QVERIFY(QFile(first.settingPath(SettingsKeys::websitesLock)).resize(0));
         RunningProgram::focusNoWindow();
         QVERIFY(!first.hasInputFocus());
 
@@ -83,7 +96,8 @@ private slots:
         second.setEnvironment(QStringLiteral("DISPLAY"), display);
         failure = second.launch();
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QCOMPARE(second.waitForExit(), 0);
+        // Within its waits of a few seconds, not stuck in a retry.
+        QCOMPARE(second.waitForExit(30000), 0);
         QTRY_VERIFY(first.hasInputFocus());
         QCOMPARE(first.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
         QCOMPARE(first.storedSetting(QStringLiteral("Websites")), QByteArray("<missing>"));
@@ -189,6 +203,36 @@ private slots:
         QCOMPARE(second.waitForExit(), 0);
         QCOMPARE(first.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
         QCOMPARE(first.terminate(), 0);
+    }
+
+    void laterStartThatCannotReachTheFirstSaysTheListIsOpen() {
+        RunningProgram first;
+        QString failure = first.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY(QFile::remove(first.settingPath(QStringLiteral("No of Websites"))));
+        QVERIFY(QFile::remove(socketIn(first.runtimeFolder())));
+
+        RunningProgram second;
+        second.joinSessionOf(first);
+        failure = second.start(); // its notice, after it has tried to reach the first a while
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QVERIFY(second.sendCloseRequest());
+        QCOMPARE(second.waitForExit(), 0);
+        QCOMPARE(first.storedSetting(QStringLiteral("No of Websites")), QByteArray("<missing>"));
+        QVERIFY(first.isRunning());
+    }
+
+    void laterStartsInThisProcessTellTheDisplaysApart() {
+        // The lock as a later start finds it, without the windows: what each is told to do.
+        QTemporaryDir folder;
+        const QString lock = folder.filePath(QStringLiteral("Websites.lock"));
+        SingleInstance first(lock, QStringLiteral(":9"));
+        QCOMPARE(first.claim(), SingleInstance::Role::First);
+        SingleInstance elsewhere(lock, QStringLiteral(":7"));
+        QCOMPARE(elsewhere.claim(), SingleInstance::Role::Elsewhere);
+        QCOMPARE(elsewhere.holderDisplay(), QStringLiteral(":9"));
+        SingleInstance here(lock, QStringLiteral(":9"));
+        QCOMPARE(here.claim(), SingleInstance::Role::Second);
     }
 
     void relativeXdgFoldersAreIgnored() {

@@ -6,6 +6,7 @@
 #include "list/WebsiteList.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -192,9 +193,24 @@ private slots:
         QCOMPARE(window.pointerState(), PointerState::Default);
     }
 
+    void aWritableFileInAReadOnlyFolderIsWrittenInPlace_data() {
+        QTest::addColumn<int>("linksInFront");
+        QTest::addColumn<bool>("immutableFolder");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray exported(" Websites\t\r\nx        \t\r\n");
+        QTest::newRow("the file") << 0 << false << exported;
+        // A folder that refuses new files even to root (chattr +i).
+        QTest::newRow("an immutable folder") << 0 << true << exported;
+        // Past the links followed in one path the last is a link still, as if planted after
+        // they were followed: written in place, it is not followed either.
+        QTest::newRow("a link not followed") << 41 << false << QByteArray(64, 'o');
+    }
     void aWritableFileInAReadOnlyFolderIsWrittenInPlace() {
         // No temporary file can be made beside it, so the file itself is written. Permission
         // bits do not stop root: this test runs itself again as an unprivileged user.
+        QFETCH(int, linksInFront);
+        QFETCH(bool, immutableFolder);
+        QFETCH(QByteArray, written);
         const QByteArray childTarget = qgetenv("CORVANTIS_EXPORT_TARGET");
         if (!childTarget.isEmpty()) {
             WindowUnderTest test;
@@ -202,32 +218,50 @@ private slots:
             addEntries(window.websiteList(), {"x"}, {0});
             test.env.dialogs.saveAnswers.enqueue(QString::fromLocal8Bit(childTarget));
             saveTextFileButton(window)->click();
-            QCOMPARE(test.env.dialogs.reportPlaces(), QStringList());
+            QCOMPARE(test.env.dialogs.reportPlaces().isEmpty(), linksInFront == 0);
             return;
         }
         if (geteuid() != 0)
             QSKIP("needs root, to run the export as another user");
         QTemporaryDir folder;
         const QString readOnly = folder.filePath("read-only");
-        const QString path = readOnly + "/list.txt";
+        QString path = readOnly + "/list.txt";
+        const QString file = linksInFront == 0 ? path : folder.filePath("file.txt");
         QVERIFY(QDir().mkdir(readOnly));
-        writeFixture(path, "old");
-        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+        writeFixture(file, QByteArray(64, 'o')); // longer than what is written over it
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner |
                                                 QFile::ReadOther | QFile::WriteOther));
+        if (linksInFront > 0)
+            QVERIFY(QFile::link(file, path)); // the last, in the read-only folder
+        for (int link = linksInFront - 1; link > 0; --link) {
+            const QString before = folder.filePath(QStringLiteral("link-%1").arg(link));
+            QVERIFY(QFile::link(path, before));
+            path = before;
+        }
         for (const QString& open : {folder.path(), readOnly})
             QVERIFY(QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner |
                                                     QFile::ExeOwner | QFile::ReadOther |
                                                     QFile::ExeOther));
+        if (immutableFolder && QProcess::execute("chattr", {"+i", readOnly}) != 0)
+            QSKIP("needs a file system that keeps the immutable flag");
+        const auto mutableAgain = qScopeGuard([&] {
+            QProcess::execute("chattr", {"-i", readOnly});
+        });
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("CORVANTIS_EXPORT_TARGET", path);
         child.setProcessEnvironment(environment);
-        child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                QCoreApplication::applicationFilePath(),
-                                "aWritableFileInAReadOnlyFolderIsWrittenInPlace"});
+        const QStringList self{QCoreApplication::applicationFilePath(),
+                               QStringLiteral("aWritableFileInAReadOnlyFolderIsWrittenInPlace:") +
+                                   QTest::currentDataTag()};
+        if (immutableFolder) // stops root too
+            child.start(self[0], self.mid(1));
+        else
+            child.start("setpriv",
+                        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups"} + self);
         QVERIFY(child.waitForFinished(60000));
         QVERIFY2(child.exitCode() == 0, child.readAllStandardOutput().constData());
-        QCOMPARE(contentOf(path), QByteArray(" Websites\t\r\nx        \t\r\n"));
+        QCOMPARE(contentOf(file), written);
     }
 
     void commandsRunNestedDuringTheSave() {

@@ -107,9 +107,11 @@ public:
                 return QStringLiteral("the program ended at once, exit code %1")
                     .arg(process_.exitCode());
             const QByteArray found =
-                xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--pid"), QString::number(process_.processId()),
-                         QStringLiteral("--name"), QStringLiteral("^Corvantis$")})
+                // --all: this program's window of that name, not any window of either.
+                xdotool({QStringLiteral("search"), QStringLiteral("--all"),
+                         QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                         QString::number(process_.processId()), QStringLiteral("--name"),
+                         QStringLiteral("^Corvantis$")})
                     .trimmed();
             if (!found.isEmpty()) {
                 window_ = found.split('\n').first().toULong();

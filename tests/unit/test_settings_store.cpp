@@ -210,10 +210,17 @@ private slots:
     void backupKeepsTheStoredValueBeside() {
         QTemporaryDir root;
         SettingsStore store(root.path());
-        store.keepBackup(app, section, "Websites"); // nothing stored: nothing to keep
+        QVERIFY(!store.keepBackup(app, section, "Websites")); // nothing stored: nothing to keep
         QVERIFY(!QFile::exists(store.pathOf(app, section, "Websites.bak")));
+        // Nor in a folder where the value should be: no copy, and no failure to report.
+        QVERIFY(QDir().mkpath(store.pathOf(app, section, "Folder")));
+        QVERIFY(!store.keepBackup(app, section, "Folder"));
+        // One that cannot be opened (a link to itself) is a failure, with the reason.
+        const QString loop = store.pathOf(app, section, "Loop");
+        QVERIFY(QFile::link(loop, loop));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.keepBackup(app, section, "Loop"));
         store.write(app, section, "Websites", "first");
-        store.keepBackup(app, section, "Websites");
+        QVERIFY(store.keepBackup(app, section, "Websites"));
         store.write(app, section, "Websites", "second");
         const QString websites = store.pathOf(app, section, "Websites");
         QVERIFY(QFile::setPermissions(websites, QFile::ReadOwner | QFile::WriteOwner));
