@@ -5,7 +5,9 @@
 CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins mdbtools-dev
                         libmdb3 xdg-utils fonts-liberation
                         # xcb: a later start brings the running window forward on X11
-                        libxcb1-dev)
+                        libxcb1-dev
+                        # libdbus: a starting browser's name on the session bus
+                        libdbus-1-dev)
 # To run every test: an X server for the end-to-end tests and the tools they drive it with,
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy
@@ -13,9 +15,10 @@ CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
 # debian/control's Build-Depends is in the lists above) and to check it with lintian.
 CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
-# The real browsers the opening run is tried with, and the session bus over which Firefox hands
-# an address to its running instance.
-CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
+# The real browsers the opening run is tried with, the session bus over which Firefox hands
+# an address to its running instance, and a headless Wayland compositor for the browsers as
+# native Wayland clients.
+CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon weston)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

@@ -58,9 +58,18 @@ std::optional<QString> failureOf(int waitStatus, LauncherErrorOutput& errorOutpu
     return QStringLiteral("xdg-open was ended by signal %1").arg(WTERMSIG(waitStatus));
 }
 
+// Whether the browser may run as a native Wayland client, whose windows no X display shows, or
+// no X display can be watched at all. Only then does the run go by the browser's channel for
+// further addresses: on X11 its first window stays the signal, measured the longer.
+bool windowMayBeUnseen() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
 } // namespace
 
-XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
+XdgShell::XdgShell(std::chrono::milliseconds settleTime)
+    : settleTime_(settleTime), browserChannel_(channelMargin, settleTime) {
     settleTimer_.setSingleShot(true);
     QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { settled_ = true; });
 }
@@ -89,6 +98,10 @@ Shell::HandOff XdgShell::open(const QString& address) {
     errorOutputs_.push_back(std::move(errorOutput));
     lastLauncher_ = launchers_.back().get();
     browserWindow_.watch(child);
+    if (windowMayBeUnseen())
+        browserChannel_.watch(child);
+    else
+        browserChannel_.forget();
     settled_ = false;
     settleTimer_.start(settleTime_);
     return HandOff::started;
@@ -96,7 +109,7 @@ Shell::HandOff XdgShell::open(const QString& address) {
 
 bool XdgShell::handOffFinished() const {
     return lastLauncher_ == nullptr || lastLauncher_->hasExited() || settled_ ||
-           browserWindow_.windowShown();
+           browserWindow_.windowShown() || browserChannel_.channelOpen();
 }
 
 Shell::FailedHandOffs XdgShell::takeFailedHandOffs() {

@@ -2,6 +2,7 @@
 
 #include "base/Shell.h"
 #include "opener/ChildExitWatch.h"
+#include "opener/LauncherChannelWatch.h"
 #include "opener/LauncherErrorOutput.h"
 #include "opener/LauncherWindowWatch.h"
 
@@ -14,7 +15,8 @@
 // argument and "/" as its working folder: no shell, no quoting, no re-encoding of the address.
 //
 // A hand-off has finished when xdg-open has exited (a running browser took the address), when
-// the browser it has become has shown its window (plus a margin), or when it has lasted the
+// the browser it has become has shown its window or opened its channel for further addresses
+// (plus a margin), or when it has lasted the
 // settle time (a starting browser loses or doubles addresses handed to it before it is ready).
 // Every xdg-open is reaped when it exits, also one that lives on as the browser. Its exit
 // status and error output tell a failed hand-off.
@@ -28,6 +30,10 @@ public:
     // load: every address handed at the map itself was shown; Firefox lost one handed 0.66 s
     // before it. The margin doubles that distance (docs/architecture.md has the figures).
     static constexpr std::chrono::milliseconds windowMargin{500};
+    // From the moment the starting browser opens the channel over which a second start hands it
+    // an address (seen also where no window can be: a native Wayland browser) to the next
+    // hand-off. docs/architecture.md has the figures.
+    static constexpr std::chrono::milliseconds channelMargin{500};
 
     explicit XdgShell(std::chrono::milliseconds settleTime = defaultSettleTime);
 
@@ -53,4 +59,5 @@ private:
     FailedHandOffs failed_;
     int failuresTaken_ = 0; // how often the failures were taken: a launcher counts in its round
     LauncherWindowWatch browserWindow_{windowMargin};
+    LauncherChannelWatch browserChannel_;
 };

@@ -1,3 +1,4 @@
+#include "HeadlessWeston.h"
 #include "LocalWebServer.h"
 #include "RunningProgram.h"
 #include "SessionBus.h"
@@ -6,6 +7,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 #include <algorithm>
+#include <optional>
 
 // The real program hands its picks to the real xdg-open, which opens them in Debian's chromium
 // or firefox-esr as the default browser of a temporary home; a local web server sees which
@@ -88,12 +90,17 @@ private slots:
         QTest::addColumn<Browser>("browser");
         QTest::addColumn<bool>("running");
         QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("wayland");
         for (const auto& [browser, name] : {std::pair{Browser::chromium, "chromium"},
                                             std::pair{Browser::firefox, "firefox-esr"}}) {
-            QTest::addRow("%s not running, N=3", name) << browser << false << 3;
-            QTest::addRow("%s not running, N=10", name) << browser << false << 10;
-            QTest::addRow("%s not running, N=30", name) << browser << false << 30;
-            QTest::addRow("%s running, N=30", name) << browser << true << 30;
+            QTest::addRow("%s not running, N=3", name) << browser << false << 3 << false;
+            QTest::addRow("%s not running, N=10", name) << browser << false << 10 << false;
+            QTest::addRow("%s not running, N=30", name) << browser << false << 30 << false;
+            QTest::addRow("%s running, N=30", name) << browser << true << 30 << false;
+            QTest::addRow("%s native Wayland, not running, N=3", name)
+                << browser << false << 3 << true;
+            QTest::addRow("%s native Wayland, not running, N=10", name)
+                << browser << false << 10 << true;
         }
     }
 
@@ -101,12 +108,16 @@ private slots:
         QFETCH(Browser, browser);
         QFETCH(bool, running);
         QFETCH(int, count);
+        QFETCH(bool, wayland);
+        if (wayland && QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
+            QSKIP("needs weston for a Wayland compositor (./test.sh installs it)");
         SessionBus bus;
         LocalWebServer server;
         NotingXdgOpen noter;
         RunningProgram program;
         const QString config = program.homePath() + QStringLiteral("/config");
-        TestBrowserHome home(browser, program.homePath(), config);
+        TestBrowserHome home(browser, program.homePath(), config, wayland);
+        std::optional<HeadlessWeston> compositor;
 
         // The session as a desktop without a desktop environment of its own: xdg-open then
         // follows mimeapps.list.
@@ -125,6 +136,14 @@ private slots:
         for (const auto& [name, value] : settings) {
             program.setEnvironment(name, value);
             session.insert(name, value);
+        }
+        if (wayland) {
+            // The program stays on X; the browser its xdg-open starts finds a Wayland session.
+            compositor.emplace(program.runtimeFolder());
+            QTRY_VERIFY_WITH_TIMEOUT(compositor->ready(), 20000);
+            program.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"),
+                                   QLatin1String(HeadlessWeston::socketName));
+            program.setEnvironment(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         }
         program.setEnvironment(QStringLiteral("PATH"), noter.pathWithNoterFirst());
 
@@ -163,8 +182,10 @@ private slots:
         QCOMPARE(noter.handed().size(), count);
         QCOMPARE(sorted(shownPages()), sorted(noter.handed()));
         QCOMPARE(home.instances(), 1);
+        // A native Wayland browser shows nothing on X: its window is the compositor's.
         const QStringList windows = otherVisibleWindows();
-        QVERIFY2(windows.size() == 1, qPrintable(windows.join(QStringLiteral(" | "))));
+        QVERIFY2(windows.size() == (wayland ? 0 : 1),
+                 qPrintable(windows.join(QStringLiteral(" | "))));
 
         QCOMPARE(program.terminate(), 0);
         home.quit();

@@ -1,0 +1,58 @@
+#include "opener/ListeningSockets.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+constexpr QLatin1StringView socketLinkPrefix{"socket:["};
+
+// The inodes of the listening Unix sockets bound to a path, with that path, from
+// /proc/net/unix: "Num RefCount Protocol Flags Type St Inode Path", where the flag
+// __SO_ACCEPTCON (00010000) marks a listening socket.
+QHash<QByteArray, QByteArray> listeningUnixSockets() {
+    QHash<QByteArray, QByteArray> sockets;
+    QFile table(QStringLiteral("/proc/net/unix"));
+    if (!table.open(QIODevice::ReadOnly))
+        return sockets;
+    table.readLine(); // the header
+    while (!table.atEnd()) {
+        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+        if (fields.size() >= 8 && fields[3] == "00010000" && fields[7].startsWith('/'))
+            sockets.insert(fields[6], fields[7]);
+    }
+    return sockets;
+}
+
+bool isWaylandSocket(const QByteArray& path) {
+    return QFileInfo(QString::fromLocal8Bit(path)).fileName().startsWith(QLatin1String("wayland-"));
+}
+
+// The socket inodes among the open descriptors of a process.
+QList<QByteArray> socketInodesOf(pid_t process) {
+    QList<QByteArray> inodes;
+    const QString folder = QStringLiteral("/proc/%1/fd").arg(process);
+    const QStringList descriptors = QDir(folder).entryList(QDir::Files | QDir::System);
+    for (const QString& descriptor : descriptors) {
+        const QString target = QFile::symLinkTarget(folder + QLatin1Char('/') + descriptor);
+        if (target.startsWith(socketLinkPrefix) && target.endsWith(QLatin1Char(']')))
+            inodes.append(
+                target.mid(socketLinkPrefix.size(), target.size() - socketLinkPrefix.size() - 1)
+                    .toLatin1());
+    }
+    return inodes;
+}
+
+} // namespace
+
+bool holdsHandOverSocket(const QList<pid_t>& processes) {
+    const QHash<QByteArray, QByteArray> listening = listeningUnixSockets();
+    for (const pid_t process : processes)
+        for (const QByteArray& inode : socketInodesOf(process))
+            if (const auto socket = listening.constFind(inode);
+                socket != listening.cend() && !isWaylandSocket(*socket))
+                return true;
+    return false;
+}
