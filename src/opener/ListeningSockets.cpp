@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <array>
+#include <unistd.h>
 
 namespace {
 
-constexpr QLatin1StringView socketLinkPrefix{"socket:["};
+constexpr QByteArrayView socketLinkPrefix{"socket:["};
 
 // The inodes of the listening Unix sockets bound to a path, with that path, from
 // /proc/net/unix: "Num RefCount Protocol Flags Type St Inode Path", where the flag
@@ -17,9 +19,10 @@ QHash<QByteArray, QByteArray> listeningUnixSockets() {
     QFile table(QStringLiteral("/proc/net/unix"));
     if (!table.open(QIODevice::ReadOnly))
         return sockets;
-    table.readLine(); // the header
-    while (!table.atEnd()) {
-        const QList<QByteArray> fields = table.readLine().simplified().split(' ');
+    // Read whole: a file of /proc has no size, so its end cannot be asked for.
+    const QList<QByteArray> lines = table.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() >= 8 && fields[3] == "00010000" && fields[7].startsWith('/'))
             sockets.insert(fields[6], fields[7]);
     }
@@ -33,14 +36,17 @@ bool isWaylandSocket(const QByteArray& path) {
 // The socket inodes among the open descriptors of a process.
 QList<QByteArray> socketInodesOf(pid_t process) {
     QList<QByteArray> inodes;
-    const QString folder = QStringLiteral("/proc/%1/fd").arg(process);
+    const QString folder = QStringLiteral("/proc/%1/fd/").arg(process);
     const QStringList descriptors = QDir(folder).entryList(QDir::Files | QDir::System);
     for (const QString& descriptor : descriptors) {
-        const QString target = QFile::symLinkTarget(folder + QLatin1Char('/') + descriptor);
-        if (target.startsWith(socketLinkPrefix) && target.endsWith(QLatin1Char(']')))
+        // The link's own text, "socket:[INODE]": Qt would make it a path.
+        std::array<char, 64> target{};
+        const ssize_t length = ::readlink(QFile::encodeName(folder + descriptor).constData(),
+                                          target.data(), target.size() - 1);
+        const QByteArray link(target.data(), length > 0 ? length : 0);
+        if (link.startsWith(socketLinkPrefix) && link.endsWith(']'))
             inodes.append(
-                target.mid(socketLinkPrefix.size(), target.size() - socketLinkPrefix.size() - 1)
-                    .toLatin1());
+                link.sliced(socketLinkPrefix.size(), link.size() - socketLinkPrefix.size() - 1));
     }
     return inodes;
 }

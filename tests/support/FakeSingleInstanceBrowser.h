@@ -12,10 +12,18 @@
 // while to start and only then creates its lock, and it keeps running. When the lock exists, it
 // forwards the address to the instance and exits. One that started without finding the lock
 // that a starting instance was about to create records a second instance, as a real browser
-// would open a second window or a profile-error box. Each outcome is one line of the log.
+// would open a second window or a profile-error box. Each outcome is one line of the log. Given a
+// socket name, the instance listens on a socket of that name in its folder, as Chromium does for
+// the addresses of later starts.
 class FakeSingleInstanceBrowser {
 public:
-    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3") {
+    explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
+                                       const QByteArray& socketName = {}) {
+        // dbus-daemon stands in for any program that listens on a Unix socket.
+        const QByteArray instance =
+            socketName.isEmpty() ? QByteArray("sleep 600")
+                                 : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
+                                       socketName + "\"";
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");
@@ -34,8 +42,9 @@ public:
                      "    printf 'second-instance %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
                      "fi\n"
-                     "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
-                     "sleep 600 &\n" // the browser's process, a child of the launcher
+                     "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n" +
+                     instance +
+                     " &\n" // the browser's process, a child of the launcher
                      "echo $! > \"$state/instance.pid\"\n"
                      "wait\n");
         script.setPermissions(script.permissions() | QFile::ExeOwner);

@@ -2,16 +2,19 @@
 // takes a while to start: every pick reaches one instance, and no launcher is left unreaped.
 #include "FakeCommandView.h"
 #include "FakeSingleInstanceBrowser.h"
+#include "SessionBus.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
+#include "opener/SessionBusNames.h"
 #include "opener/XcbSupport.h"
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
 #include <QtTest>
+#include <dbus/dbus.h>
 #include <unistd.h>
 
 namespace {
@@ -101,22 +104,63 @@ private slots:
         QCOMPARE(zombieChildren(), 0);
     }
 
-    // A browser that has shown its window takes addresses: the next pick need not wait out the
-    // settle time (an hour here, so that only the window can end the wait).
-    void theWaitEndsWhenTheStartingBrowserShowsItsWindow() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    // A browser that has shown its window, or opened its socket for the addresses of later
+    // starts, takes addresses: the next pick need not wait out the settle time (an hour here,
+    // so that only the browser can end the wait). A native Wayland browser shows no X window;
+    // the Wayland socket Firefox opens early as a proxy to the compositor is no such channel.
+    void theWaitEndsWhenTheStartingBrowserIsReady_data() {
+        QTest::addColumn<bool>("showsWindow");
+        QTest::addColumn<QByteArray>("socketName");
+        QTest::addColumn<bool>("ready");
+        QTest::newRow("its window") << true << QByteArray() << true;
+        QTest::newRow("its socket, native Wayland")
+            << false << QByteArray("SingletonSocket") << true;
+        QTest::newRow("a Wayland socket only") << false << QByteArray("wayland-proxy-1") << false;
+    }
+
+    void theWaitEndsWhenTheStartingBrowserIsReady() {
+        QFETCH(bool, showsWindow);
+        QFETCH(QByteArray, socketName);
+        QFETCH(bool, ready);
+        if (showsWindow && qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs an X server in DISPLAY (./test.sh starts one)");
-        FakeSingleInstanceBrowser browser;
+        FakeSingleInstanceBrowser browser("0.3", socketName);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
+        if (!showsWindow)
+            qputenv("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
         shell.open(QStringLiteral("http://127.0.0.1/page/1"));
         qputenv("PATH", oldPath);
+        qunsetenv("WAYLAND_DISPLAY");
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        if (!showsWindow) {
+            QTest::qWait(2000); // time to see its socket, and the margin
+            QCOMPARE(shell.handOffFinished(), ready);
+            return;
+        }
         QVERIFY(!shell.handOffFinished());
-
         const WindowOfProcess window(browser.instancePid());
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
+    }
+
+    // A browser that takes its name on the session bus (Firefox's remote control) is heard
+    // with its process; a connection's own unique name is not such a name.
+    void aNameTakenOnTheSessionBusIsHeardWithItsOwner() {
+        SessionBus bus;
+        const QByteArray oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+        QList<pid_t> owners;
+        SessionBusNames names([&](pid_t owner) { owners.append(owner); });
+        names.connectOnce();
+        DBusConnection* browser = dbus_bus_get_private(DBUS_BUS_SESSION, nullptr);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", oldAddress);
+        QVERIFY(browser != nullptr);
+        dbus_connection_set_exit_on_disconnect(browser, FALSE);
+        dbus_bus_request_name(browser, "org.corvantis.TestBrowser", 0, nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(owners, QList<pid_t>{getpid()}, 10000);
+        dbus_connection_close(browser);
+        dbus_connection_unref(browser);
     }
 };
 
