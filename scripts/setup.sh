@@ -15,10 +15,13 @@ CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
 # debian/control's Build-Depends is in the lists above) and to check it with lintian.
 CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian)
-# The real browsers the opening run is tried with, the session bus over which Firefox hands
-# an address to its running instance, and a headless Wayland compositor for the browsers as
-# native Wayland clients.
-CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon weston)
+# The real browsers the opening run is tried with, and the session bus over which Firefox hands
+# an address to its running instance.
+CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
+# The openers xdg-open hands an address to on GNOME (gio), KDE (kde-open5) and Xfce (exo-open).
+CORVANTIS_TEST_PACKAGES+=(libglib2.0-bin kde-cli-tools exo-utils)
+# A headless Wayland compositor, for the browsers as native Wayland clients.
+CORVANTIS_TEST_PACKAGES+=(weston)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int pollIntervalMs = 50;
+constexpr int slowPollIntervalMs = 1000;
 
 // A file descriptor that becomes readable when the process ends; none when the kernel has none.
 FileDescriptor openPidfd(pid_t child) {
@@ -18,16 +19,22 @@ FileDescriptor openPidfd(pid_t child) {
 
 ChildExitWatch::ChildExitWatch(pid_t child, std::function<void(int waitStatus)> onExit)
     : child_(child), onExit_(std::move(onExit)), pidfd_(openPidfd(child)) {
+    QObject::connect(&exitNotifier_, &QSocketNotifier::activated, &exitNotifier_,
+                     [this] { reapIfExited(); });
+    QObject::connect(&exitPoll_, &QTimer::timeout, &exitPoll_, [this] { reapIfExited(); });
     if (pidfd_.isOpen()) {
-        exitNotifier_ = std::make_unique<QSocketNotifier>(pidfd_.get(), QSocketNotifier::Read);
-        QObject::connect(exitNotifier_.get(), &QSocketNotifier::activated, exitNotifier_.get(),
-                         [this] { reapIfExited(); });
+        exitNotifier_.setSocket(pidfd_.get());
+        exitNotifier_.setEnabled(true);
     } else {
-        exitPoll_ = std::make_unique<QTimer>();
-        QObject::connect(exitPoll_.get(), &QTimer::timeout, exitPoll_.get(),
-                         [this] { reapIfExited(); });
-        exitPoll_->start(pollIntervalMs);
+        exitPoll_.start(pollIntervalMs);
     }
+}
+
+void ChildExitWatch::watchWithoutDescriptor() {
+    exitNotifier_.setEnabled(false); // before its descriptor is closed
+    pidfd_.close();
+    if (!exited_)
+        exitPoll_.start(slowPollIntervalMs);
 }
 
 void ChildExitWatch::reapIfExited() {
@@ -35,10 +42,8 @@ void ChildExitWatch::reapIfExited() {
     if (exited_ || waitpid(child_, &waitStatus, WNOHANG) == 0)
         return; // still running (a readable pidfd means it has ended, so this is only the poll)
     exited_ = true;
-    if (exitNotifier_)
-        exitNotifier_->setEnabled(false);
-    if (exitPoll_)
-        exitPoll_->stop();
+    exitNotifier_.setEnabled(false);
+    exitPoll_.stop();
     if (onExit_)
         onExit_(waitStatus);
 }

@@ -5,7 +5,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <functional>
-#include <memory>
 #include <sys/types.h>
 
 // Watches one child process of ours without blocking and reaps it when it ends, so that it never
@@ -19,6 +18,9 @@ public:
     ChildExitWatch& operator=(const ChildExitWatch&) = delete;
 
     bool hasExited() const { return exited_; }
+    // Closes the pidfd and asks every second instead: a child that runs for long (a launcher
+    // that has become the browser) then holds no descriptor of this program.
+    void watchWithoutDescriptor();
 
 private:
     void reapIfExited();
@@ -27,6 +29,6 @@ private:
     std::function<void(int waitStatus)> onExit_;
     bool exited_ = false;
     FileDescriptor pidfd_; // declared before its notifier, so it is closed after it
-    std::unique_ptr<QSocketNotifier> exitNotifier_;
-    std::unique_ptr<QTimer> exitPoll_;
+    QSocketNotifier exitNotifier_{QSocketNotifier::Read};
+    QTimer exitPoll_;
 };

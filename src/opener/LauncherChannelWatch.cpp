@@ -4,53 +4,64 @@
 #include "opener/SessionProcesses.h"
 
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr std::chrono::milliseconds socketPollInterval{100};
 
+// Whether the browser may run as a native Wayland client, whose windows no X display shows, or
+// no X display can be watched at all.
+bool windowMayBeUnseen() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
 } // namespace
 
-LauncherChannelWatch::LauncherChannelWatch(std::chrono::milliseconds margin,
-                                           std::chrono::milliseconds giveUpAfter)
-    : margin_(margin), giveUpAfter_(giveUpAfter), busNames_([this](pid_t owner) {
-          if (launcher_ != 0 && getsid(owner) == launcher_)
-              noticeChannel();
-      }) {
+LauncherChannelWatch::LauncherChannelWatch(std::chrono::milliseconds margin) : margin_(margin) {
     marginTimer_.setSingleShot(true);
-    QObject::connect(&marginTimer_, &QTimer::timeout, &marginTimer_, [this] { open_ = true; });
+    QObject::connect(&marginTimer_, &QTimer::timeout, &marginTimer_, [this] {
+        if (onReady_)
+            std::exchange(onReady_, {})();
+    });
     socketPoll_.setInterval(socketPollInterval);
     QObject::connect(&socketPoll_, &QTimer::timeout, &socketPoll_, [this] { lookForSocket(); });
 }
 
-void LauncherChannelWatch::watch(pid_t launcher) {
-    forget();
+void LauncherChannelWatch::watch(pid_t launcher, std::function<void()> onReady) {
+    stopWatching();
+    if (!windowMayBeUnseen())
+        return;
     launcher_ = launcher;
-    giveUp_.setRemainingTime(giveUpAfter_);
-    busNames_.connectOnce();
+    onReady_ = std::move(onReady);
+    busNames_ = std::make_unique<SessionBusNames>([this](pid_t owner) {
+        if (::getsid(owner) == launcher_)
+            noticeChannel();
+    });
     socketPoll_.start();
 }
 
-void LauncherChannelWatch::forget() {
+void LauncherChannelWatch::stopWatching() {
     launcher_ = 0;
-    seen_ = false;
-    open_ = false;
+    onReady_ = {};
     marginTimer_.stop();
     socketPoll_.stop();
+    busNames_.reset();
 }
 
 void LauncherChannelWatch::lookForSocket() {
     const QList<pid_t> processes = sessionProcesses(launcher_);
-    if (processes.isEmpty() || giveUp_.hasExpired())
-        socketPoll_.stop(); // the launcher and all it started have ended, or it took too long
+    if (processes.isEmpty())
+        socketPoll_.stop(); // the launcher and all it started have ended
     else if (holdsHandOverSocket(processes))
         noticeChannel();
 }
 
+// Seen once, by either way: a later sight does not put the margin off.
 void LauncherChannelWatch::noticeChannel() {
-    socketPoll_.stop();
-    if (seen_)
+    if (marginTimer_.isActive())
         return;
-    seen_ = true;
+    socketPoll_.stop();
     marginTimer_.start(margin_);
 }

@@ -2,6 +2,8 @@
 
 #include "base/TextDecoding.h"
 
+#include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -15,23 +17,26 @@ namespace {
 constexpr qsizetype longestLineBytes = 1024;
 constexpr size_t readSize = 4096;
 
-} // namespace
-
-LauncherErrorOutput::LauncherErrorOutput() {
-    std::array<int, 2> ends{-1, -1};
-    if (::pipe2(ends.data(), O_CLOEXEC) != 0)
-        return;
-    readEnd_ = FileDescriptor(ends[0]);
-    writeEnd_ = FileDescriptor(ends[1]);
-    // Only this program's end waits for nothing: the launcher writes as to any standard error.
-    ::fcntl(readEnd_.get(), F_SETFL, ::fcntl(readEnd_.get(), F_GETFL) | O_NONBLOCK);
-    notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [this] { readWhatHasCome(); });
+// An unnamed file for writing and reading, in the temporary folder; where the file system has
+// no unnamed files, a named one removed at once.
+FileDescriptor unnamedTemporaryFile() {
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    FileDescriptor file(::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (file.isOpen())
+        return file;
+    QByteArray pattern = folder + "/corvantis-launcher-XXXXXX";
+    file = FileDescriptor(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (file.isOpen())
+        ::unlink(pattern.constData());
+    return file;
 }
 
-void LauncherErrorOutput::launcherStarted() {
-    writeEnd_.close();
+} // namespace
+
+LauncherErrorOutput::LauncherErrorOutput() : file_(unnamedTemporaryFile()) {
+    // Every writer appends, whatever its offset: a launcher's children share its own.
+    if (file_.isOpen())
+        ::fcntl(file_.get(), F_SETFL, ::fcntl(file_.get(), F_GETFL) | O_APPEND);
 }
 
 QString LauncherErrorOutput::firstAndLastLines() {
@@ -45,19 +50,21 @@ QString LauncherErrorOutput::firstAndLastLines() {
     return said;
 }
 
+void LauncherErrorOutput::letGo() {
+    readWhatHasCome();
+    file_.close();
+}
+
 void LauncherErrorOutput::readWhatHasCome() {
     std::array<char, readSize> buffer{};
-    while (readEnd_.isOpen()) {
-        const ssize_t got = ::read(readEnd_.get(), buffer.data(), buffer.size());
+    while (file_.isOpen()) {
+        // At this program's own position: reading must not move the one the launcher writes at.
+        const ssize_t got = ::pread(file_.get(), buffer.data(), buffer.size(), readUpTo_);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0 && errno == EAGAIN)
+        if (got <= 0)
             return;
-        if (got <= 0) { // the end, or a pipe that cannot be read: nothing more to wait for
-            notifier_->setEnabled(false);
-            readEnd_.close();
-            return;
-        }
+        readUpTo_ += got;
         take(QByteArrayView(buffer.data(), got));
     }
 }

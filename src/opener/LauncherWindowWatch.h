@@ -1,49 +1,67 @@
 #pragma once
 
+#include "opener/LaunchReadiness.h"
 #include "opener/XcbSupport.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <sys/types.h>
 
-// Tells when a launcher that has become a program itself (xdg-open starting the browser) has
-// shown that program's first top-level window on the X display: a window whose _NET_WM_PID is a
-// process of the launcher's session. Chromium and Firefox take further addresses once that
-// window is up, so the next hand-off need not wait out a settle time. Works for any program
-// that names its process on its windows, as GTK, Qt, Chromium and Firefox do, also under
-// XWayland. Without an X display (none in DISPLAY, a native Wayland program) it never tells,
-// and the caller falls back on its settle time.
-class LauncherWindowWatch {
+// Tells when a launcher that has become a program itself (xdg-open starting the browser, or a
+// desktop's opener doing so) has shown that program's first top-level window on the X display:
+// a window whose _NET_WM_PID is a process of the launcher's session. Chromium and Firefox take
+// further addresses once that window is up, so the next hand-off need not wait out a settle
+// time. Works for any program that names its process on its windows, as GTK, Qt, Chromium and
+// Firefox do, also under XWayland. Without an X display (none in DISPLAY, a native Wayland
+// program) it never tells, and the caller falls back on its settle time.
+//
+// Nothing here waits for the X server: the connection is made on a thread of its own, and every
+// question is answered as its reply comes in, so that a display that never answers only leaves
+// the watch silent.
+class LauncherWindowWatch : public LaunchReadiness {
 public:
     // The program is deemed ready `margin` after its window was mapped.
     explicit LauncherWindowWatch(std::chrono::milliseconds margin);
+    ~LauncherWindowWatch() override;
     LauncherWindowWatch(const LauncherWindowWatch&) = delete;
     LauncherWindowWatch& operator=(const LauncherWindowWatch&) = delete;
 
-    // Watches for a window of the session led by `launcher` (started with setsid), in place of
-    // the one watched before. Connects to the display the first time.
-    void watch(pid_t launcher);
-    // A window of the watched session was mapped, and the margin has passed since.
-    bool windowShown() const { return shown_; }
+    // Connects to the display the first time.
+    void watch(pid_t launcher, std::function<void()> onReady) override;
+    void stopWatching() override;
 
 private:
-    void connectOnce();
+    struct Display; // a connection and what the server said of itself, made on the thread
+    struct ConnectAttempt;
+
+    // A window that may be the launcher's, and the replies still to come about it.
+    struct Question {
+        std::uint32_t window;
+        bool mapped;                   // known to be mapped, or asked in attributeRequest
+        unsigned int attributeRequest; // 0 when not asked
+        unsigned int ownerRequest;
+    };
+
+    static std::shared_ptr<Display> connectTo(const QByteArray& displayName);
+    void connectInBackground();
+    void connected(std::shared_ptr<Display> display);
     void readEvents();
-    void noticeNewWindow(std::uint32_t window);
-    void noticeMappedWindow(std::uint32_t window);
+    bool takeEvents();
+    bool takeAnswers();
+    void ask(std::uint32_t window, bool mapped);
+    void noticeMappedWindowOf(pid_t owner);
 
     std::chrono::milliseconds margin_;
-    bool triedToConnect_ = false;
-    // Declared before its notifier, so that it is closed after it.
-    XcbSupport::Connection connection_;
-    std::uint32_t root_ = 0;
-    std::uint32_t pidAtom_ = 0;
+    std::shared_ptr<ConnectAttempt> attempt_; // none before the first watch
+    std::shared_ptr<Display> display_;        // none until connected
     pid_t launcher_ = 0;
+    std::function<void()> onReady_;
     bool mapped_ = false;
-    bool shown_ = false;
+    std::deque<Question> questions_;
     std::unique_ptr<QSocketNotifier> eventNotifier_;
-    QTimer marginTimer_; // its timeout also wakes a run that waits for the window
+    QTimer marginTimer_;
 };

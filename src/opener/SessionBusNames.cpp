@@ -33,30 +33,16 @@ QString takenName(DBusMessage* message) {
 } // namespace
 
 SessionBusNames::SessionBusNames(std::function<void(pid_t owner)> onNameTaken)
-    : onNameTaken_(std::move(onNameTaken)) {}
-
-SessionBusNames::~SessionBusNames() {
-    messageNotifier_.reset();
-    if (connection_ != nullptr) {
-        dbus_connection_close(connection_);
-        dbus_connection_unref(connection_);
-    }
-}
-
-void SessionBusNames::connectOnce() {
-    if (triedToConnect_)
-        return;
-    triedToConnect_ = true;
+    : onNameTaken_(std::move(onNameTaken)) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
     DBusError error;
     dbus_error_init(&error);
     connection_ = dbus_bus_get_private(DBUS_BUS_SESSION, &error);
+    dbus_error_free(&error);
     int descriptor = -1;
-    if (connection_ == nullptr || !dbus_connection_get_unix_fd(connection_, &descriptor)) {
-        dbus_error_free(&error);
+    if (connection_ == nullptr || !dbus_connection_get_unix_fd(connection_, &descriptor))
         return;
-    }
     // A bus that goes away ends this watch, not the program.
     dbus_connection_set_exit_on_disconnect(connection_, FALSE);
     dbus_bus_add_match(connection_,
@@ -67,6 +53,14 @@ void SessionBusNames::connectOnce() {
     messageNotifier_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
     QObject::connect(messageNotifier_.get(), &QSocketNotifier::activated, messageNotifier_.get(),
                      [this] { readMessages(); });
+}
+
+SessionBusNames::~SessionBusNames() {
+    messageNotifier_.reset();
+    if (connection_ != nullptr) {
+        dbus_connection_close(connection_);
+        dbus_connection_unref(connection_);
+    }
 }
 
 void SessionBusNames::readMessages() {

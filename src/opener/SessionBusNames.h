@@ -11,7 +11,7 @@ struct DBusConnection;
 // Hears the session bus announce each well-known name that a process takes, with that process:
 // the channel over which a second start of a single-instance program hands its arguments to the
 // first (Firefox's org.mozilla.firefox.<profile>). Connects to DBUS_SESSION_BUS_ADDRESS on its
-// own private connection; without a bus it hears nothing.
+// own private connection, held while it lives; without a bus it hears nothing.
 class SessionBusNames {
 public:
     explicit SessionBusNames(std::function<void(pid_t owner)> onNameTaken);
@@ -19,15 +19,11 @@ public:
     SessionBusNames(const SessionBusNames&) = delete;
     SessionBusNames& operator=(const SessionBusNames&) = delete;
 
-    // Connects the first time; later calls do nothing.
-    void connectOnce();
-
 private:
     void readMessages();
     pid_t ownerOf(const QString& name);
 
     std::function<void(pid_t owner)> onNameTaken_;
-    bool triedToConnect_ = false;
     DBusConnection* connection_ = nullptr;
     std::unique_ptr<QSocketNotifier> messageNotifier_;
 };

@@ -12,12 +12,16 @@
 // while to start and only then creates its lock, and it keeps running. When the lock exists, it
 // forwards the address to the instance and exits. One that started without finding the lock
 // that a starting instance was about to create records a second instance, as a real browser
-// would open a second window or a profile-error box. Each outcome is one line of the log. Given a
-// socket name, the instance listens on a socket of that name in its folder, as Chromium does for
-// the addresses of later starts.
+// would open a second window or a profile-error box. Each outcome is one line of the log.
+// Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
+// leaves the browser running in its session. Given a socket name, the instance listens on a
+// socket of that name in its folder, as Chromium does for the addresses of later starts.
 class FakeSingleInstanceBrowser {
 public:
+    enum class Launch { becomesTheBrowser, throughAnOpener };
+
     explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
+                                       Launch launch = Launch::becomesTheBrowser,
                                        const QByteArray& socketName = {}) {
         // dbus-daemon stands in for any program that listens on a Unix socket.
         const QByteArray instance =
@@ -34,8 +38,8 @@ public:
                      "if [ -d \"$state/lock\" ]; then\n"
                      "    printf 'forwarded %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
-                     "fi\n"
-                     "sleep " +
+                     "fi\n" +
+                     QByteArray(launch == Launch::throughAnOpener ? "(\n" : "{\n") + "sleep " +
                      QByteArray(startSeconds) +
                      "\n"
                      "if ! mkdir \"$state/lock\" 2>/dev/null; then\n"
@@ -46,7 +50,8 @@ public:
                      instance +
                      " &\n" // the browser's process, a child of the launcher
                      "echo $! > \"$state/instance.pid\"\n"
-                     "wait\n");
+                     "wait\n" +
+                     QByteArray(launch == Launch::throughAnOpener ? ") &\n" : "}\n"));
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     ~FakeSingleInstanceBrowser() { quit(); }

@@ -7,7 +7,9 @@
 
 // A web server on 127.0.0.1 for end-to-end tests: answers every GET with a small page that the
 // browser must not cache, and records the path of each page a browser really asked for (its
-// icon requests aside). Runs on the test's event loop.
+// icon requests aside), and of each page that was shown: the page's own script reports that it
+// has loaded, once per page shown, however often the browser asked for it. Runs on the test's
+// event loop.
 class LocalWebServer {
 public:
     LocalWebServer() {
@@ -21,6 +23,8 @@ public:
     }
     // The paths asked for, in order, e.g. "/page/3".
     QStringList requestedPaths() const { return requested_; }
+    // The paths of the pages shown, in the order their reports came.
+    QStringList shownPaths() const { return shown_; }
 
 private:
     void accept() {
@@ -39,17 +43,25 @@ private:
         const QList<QByteArray> firstLine = request.left(request.indexOf("\r\n")).split(' ');
         pending_.remove(&socket);
         const QString path = QString::fromUtf8(firstLine.value(1));
-        if (!path.startsWith(QStringLiteral("/favicon")))
+        if (path.startsWith(shownReport))
+            shown_.append(path.mid(shownReport.size()));
+        else if (!path.startsWith(QStringLiteral("/favicon")))
             requested_.append(path);
         const QByteArray body = "<!DOCTYPE html><html><head><title>" + path.toUtf8() +
-                                "</title></head><body>" + path.toUtf8() + "</body></html>";
+                                "</title></head><body>" + path.toUtf8() + "<script>fetch('" +
+                                shownReport.toUtf8() +
+                                "' + location.pathname, {cache: 'no-store'})</script>"
+                                "</body></html>";
         socket.write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: no-store\r\n"
                      "Connection: close\r\nContent-Length: " +
                      QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket.disconnectFromHost();
     }
 
+    static inline const QString shownReport = QStringLiteral("/shown");
+
     QTcpServer server_;
     QHash<QTcpSocket*, QByteArray> pending_;
     QStringList requested_;
+    QStringList shown_;
 };

@@ -13,6 +13,7 @@
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <dbus/dbus.h>
 #include <unistd.h>
@@ -33,6 +34,26 @@ int zombieChildren() {
         zombies += fields.size() > 1 && fields[0] == "Z" && fields[1].toLongLong() == getpid();
     }
     return zombies;
+}
+
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
+}
+
+// Runs the opening run over a list of 20 local pages, with `count` picks.
+void runPicks(XdgShell& shell, int count) {
+    TestPlatform env;
+    FakeCommandView view;
+    WebsiteList list;
+    for (int entry = 1; entry <= 20; ++entry)
+        list.append(QStringLiteral("http://127.0.0.1/page/%1").arg(entry));
+    SeededRandom random;
+    ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), env.dialogs);
+    view.count = QString::number(count);
+    openRandomWebsites(list, view, env.dialogs, QStringLiteral("Corvantis"),
+                       {shell, random, env.clock}, trap);
+    QCOMPARE(view.pointer, PointerState::Default);
+    QVERIFY(env.dialogs.reports.empty());
 }
 
 // A mapped top-level window on the display of DISPLAY that names `owner` in _NET_WM_PID, as a
@@ -65,38 +86,32 @@ class TestPacedHandOff : public QObject {
 private slots:
     void everyPickReachesOneInstanceAndEveryLauncherIsReaped_data() {
         QTest::addColumn<int>("count");
-        QTest::newRow("1") << 1;
-        QTest::newRow("10") << 10;
-        QTest::newRow("100") << 100;
+        QTest::addColumn<FakeSingleInstanceBrowser::Launch>("launch");
+        QTest::addColumn<int>("launchersLeft"); // the browser itself, or none through an opener
+        QTest::newRow("1") << 1 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("10") << 10 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("100") << 100 << FakeSingleInstanceBrowser::Launch::becomesTheBrowser << 1;
+        QTest::newRow("10 through a desktop's opener")
+            << 10 << FakeSingleInstanceBrowser::Launch::throughAnOpener << 0;
     }
 
     void everyPickReachesOneInstanceAndEveryLauncherIsReaped() {
         QFETCH(int, count);
-        FakeSingleInstanceBrowser browser;
+        QFETCH(FakeSingleInstanceBrowser::Launch, launch);
+        QFETCH(int, launchersLeft);
+        FakeSingleInstanceBrowser browser("0.3", launch);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
-        TestPlatform env;
-        FakeCommandView view;
-        WebsiteList list;
-        for (int entry = 1; entry <= 20; ++entry)
-            list.append(QStringLiteral("http://127.0.0.1/page/%1").arg(entry));
-        SeededRandom random;
         // The browser starts in 0.3 s; a settle time well beyond that, short for a test.
         XdgShell shell(std::chrono::milliseconds(1500));
-        ErrorTrap trap(QStringLiteral("Form1.PushButton2_Click"), env.dialogs);
-        view.count = QString::number(count);
-
-        openRandomWebsites(list, view, env.dialogs, QStringLiteral("Corvantis"),
-                           {shell, random, env.clock}, trap);
+        runPicks(shell, count);
         qputenv("PATH", oldPath);
         QTRY_COMPARE_WITH_TIMEOUT(browser.log().size(), count, 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 1, 20000); // the browser itself
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), launchersLeft, 20000);
 
         QCOMPARE(browser.count("instance"), 1);
         QCOMPARE(browser.count("second-instance"), 0);
         QCOMPARE(browser.count("forwarded"), count - 1);
-        QCOMPARE(view.pointer, PointerState::Default);
-        QVERIFY(env.dialogs.reports.empty());
         QCOMPARE(zombieChildren(), 0);
 
         browser.quit();
@@ -104,44 +119,84 @@ private slots:
         QCOMPARE(zombieChildren(), 0);
     }
 
-    // A browser that has shown its window, or opened its socket for the addresses of later
-    // starts, takes addresses: the next pick need not wait out the settle time (an hour here,
-    // so that only the browser can end the wait). A native Wayland browser shows no X window;
-    // the Wayland socket Firefox opens early as a proxy to the compositor is no such channel.
-    void theWaitEndsWhenTheStartingBrowserIsReady_data() {
-        QTest::addColumn<bool>("showsWindow");
-        QTest::addColumn<QByteArray>("socketName");
-        QTest::addColumn<bool>("ready");
-        QTest::newRow("its window") << true << QByteArray() << true;
-        QTest::newRow("its socket, native Wayland")
-            << false << QByteArray("SingletonSocket") << true;
-        QTest::newRow("a Wayland socket only") << false << QByteArray("wayland-proxy-1") << false;
+    // A hand-off whose launcher lives on past its wait (it has become the browser) holds no
+    // descriptor once the wait has ended, so that a long session never runs out of them.
+    void handOffsHoldNoDescriptorAfterTheirWait() {
+        QTemporaryDir bin;
+        QFile launcher(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(launcher.open(QIODevice::WriteOnly));
+        launcher.write("#!/bin/sh\nexec sleep 2\n");
+        launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
+        launcher.close();
+        const QByteArray oldPath = qgetenv("PATH");
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
+        qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
+        qunsetenv("DISPLAY"); // the one connection to the display is not a hand-off's
+        XdgShell shell(std::chrono::milliseconds(1));
+        const int descriptorsBefore = openDescriptors();
+        runPicks(shell, 5000);
+        qputenv("PATH", oldPath);
+        qputenv("DISPLAY", oldDisplay);
+
+        QVERIFY(shell.launchersRunning() > 0);
+        QCOMPARE(openDescriptors(), descriptorsBefore);
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 30000);
+        QCOMPARE(zombieChildren(), 0);
     }
 
-    void theWaitEndsWhenTheStartingBrowserIsReady() {
-        QFETCH(bool, showsWindow);
-        QFETCH(QByteArray, socketName);
-        QFETCH(bool, ready);
-        if (showsWindow && qEnvironmentVariableIsEmpty("DISPLAY"))
+    // A browser that has shown its window takes addresses: the next pick need not wait out the
+    // settle time (an hour here, so that only the window can end the wait).
+    void theWaitEndsWhenTheStartingBrowserShowsItsWindow() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs an X server in DISPLAY (./test.sh starts one)");
-        FakeSingleInstanceBrowser browser("0.3", socketName);
+        FakeSingleInstanceBrowser browser;
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
-        if (!showsWindow)
-            qputenv("WAYLAND_DISPLAY", "wayland-0");
+        XdgShell shell(std::chrono::hours(1));
+        shell.open(QStringLiteral("http://127.0.0.1/page/1"));
+        qputenv("PATH", oldPath);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        QVERIFY(!shell.handOffFinished());
+
+        const WindowOfProcess window(browser.instancePid());
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
+
+        // The next start is watched afresh: its own window ends its wait.
+        browser.quit();
+        qputenv("PATH", browser.pathWithBrowserFirst());
+        shell.open(QStringLiteral("http://127.0.0.1/page/2"));
+        qputenv("PATH", oldPath);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        QVERIFY(!shell.handOffFinished());
+        const WindowOfProcess nextWindow(browser.instancePid());
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
+    }
+
+    // A native Wayland browser shows no X window; one that has opened its socket for the
+    // addresses of later starts takes addresses, also before the settle time (an hour here).
+    // The Wayland socket Firefox opens early as a proxy to the compositor is no such channel.
+    void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket_data() {
+        QTest::addColumn<QByteArray>("socketName");
+        QTest::addColumn<bool>("ready");
+        QTest::newRow("its socket") << QByteArray("SingletonSocket") << true;
+        QTest::newRow("a Wayland socket only") << QByteArray("wayland-proxy-1") << false;
+    }
+
+    void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
+        QFETCH(QByteArray, socketName);
+        QFETCH(bool, ready);
+        FakeSingleInstanceBrowser browser(
+            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName);
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", browser.pathWithBrowserFirst());
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
         shell.open(QStringLiteral("http://127.0.0.1/page/1"));
         qputenv("PATH", oldPath);
         qunsetenv("WAYLAND_DISPLAY");
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
-        if (!showsWindow) {
-            QTest::qWait(2000); // time to see its socket, and the margin
-            QCOMPARE(shell.handOffFinished(), ready);
-            return;
-        }
-        QVERIFY(!shell.handOffFinished());
-        const WindowOfProcess window(browser.instancePid());
-        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
+        QTest::qWait(2000); // time to see its socket, and the margin
+        QCOMPARE(shell.handOffFinished(), ready);
     }
 
     // A browser that takes its name on the session bus (Firefox's remote control) is heard
@@ -151,8 +206,7 @@ private slots:
         const QByteArray oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
         QList<pid_t> owners;
-        SessionBusNames names([&](pid_t owner) { owners.append(owner); });
-        names.connectOnce();
+        const SessionBusNames names([&](pid_t owner) { owners.append(owner); });
         DBusConnection* browser = dbus_bus_get_private(DBUS_BUS_SESSION, nullptr);
         qputenv("DBUS_SESSION_BUS_ADDRESS", oldAddress);
         QVERIFY(browser != nullptr);

@@ -1,19 +1,25 @@
 #include "RecordingXdgOpen.h"
+#include "base/FileDescriptor.h"
 #include "opener/XdgShell.h"
 
 #include <QtTest>
+#include <algorithm>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 // The real hand-off, with a recording xdg-open first on PATH.
 class TestXdgShell : public QObject {
     Q_OBJECT
 
     // Fails as xdg-open does without a usable browser for a "fail" address; for a "linger" one,
-    // fails only once the test lets it go on, as a browser started by xdg-open may end.
+    // fails only once the test lets it go on, as a browser started by xdg-open may end; for a
+    // "late" one, leaves a program that writes to its error output after a while.
     RecordingXdgOpen recorder{
         "case \"$1\" in\n"
         "*fail*) echo 'xdg-open: 882: links: not found' >&2\n"
         "  echo \"xdg-open: no method available for opening '$1'\" >&2; exit 3;;\n"
         "*linger*) while [ ! -e \"${0%/*}/go-on\" ]; do sleep 0.05; done; exit 3;;\n"
+        "*late*) (sleep 1; echo late >&2 && touch \"${0%/*}/wrote-late\") & ;;\n"
         "esac\n"};
 
 private slots:
@@ -53,10 +59,44 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         QCOMPARE(shell.takeFailedHandOffs().count, 0);
         // A launcher that cannot be started at all fails too.
+        const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nowhere");
         shell.open(QStringLiteral("http://ok"));
-        qputenv("PATH", recorder.pathWithRecorderFirst());
+        qputenv("PATH", path);
         QCOMPARE(shell.takeFailedHandOffs().count, 1);
+    }
+
+    // What a launcher started outlives this program's shell and still has an error output.
+    void aProgramTheLauncherStartedWritesAfterTheShellHasGone() {
+        {
+            XdgShell shell;
+            shell.open(QStringLiteral("http://late"));
+            QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recorder.binFolder() + "/wrote-late"), 10000);
+    }
+
+    // A display that takes the connection and never answers: the hand-off still ends.
+    void aDisplayThatNeverAnswersLeavesOnlyTheSettleTime() {
+        QDir().mkpath(QStringLiteral("/tmp/.X11-unix"));
+        int number = 600;
+        while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
+            ++number;
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(number);
+        std::copy(path.begin(), path.end(), address.sun_path);
+        const FileDescriptor silentDisplay(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        QVERIFY(::bind(silentDisplay.get(), reinterpret_cast<sockaddr*>(&address),
+                       sizeof address) == 0);
+        QVERIFY(::listen(silentDisplay.get(), 8) == 0);
+        const QByteArray oldDisplay = qgetenv("DISPLAY");
+        qputenv("DISPLAY", ":" + QByteArray::number(number));
+        XdgShell shell(std::chrono::milliseconds(300));
+        shell.open(QStringLiteral("http://ok/display"));
+        qputenv("DISPLAY", oldDisplay);
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
+        QFile::remove(QString::fromLatin1(path));
     }
 };
 
