@@ -5,9 +5,7 @@
 CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins mdbtools-dev
                         libmdb3 xdg-utils fonts-liberation
                         # xcb: a later start brings the running window forward on X11
-                        libxcb1-dev
-                        # libdbus: a starting browser's name on the session bus
-                        libdbus-1-dev)
+                        libxcb1-dev)
 # To run every test: an X server for the end-to-end tests and the tools they drive it with,
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy

@@ -3,7 +3,6 @@
 #include "opener/ListeningSockets.h"
 #include "opener/SessionProcesses.h"
 
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -35,33 +34,21 @@ void LauncherChannelWatch::watch(pid_t launcher, std::function<void()> onReady) 
         return;
     launcher_ = launcher;
     onReady_ = std::move(onReady);
-    busNames_ = std::make_unique<SessionBusNames>([this](pid_t owner) {
-        if (::getsid(owner) == launcher_)
-            noticeChannel();
-    });
     socketPoll_.start();
 }
 
 void LauncherChannelWatch::stopWatching() {
-    launcher_ = 0;
     onReady_ = {};
     marginTimer_.stop();
     socketPoll_.stop();
-    busNames_.reset();
 }
 
 void LauncherChannelWatch::lookForSocket() {
     const QList<pid_t> processes = sessionProcesses(launcher_);
-    if (processes.isEmpty())
+    if (processes.isEmpty()) {
         socketPoll_.stop(); // the launcher and all it started have ended
-    else if (holdsHandOverSocket(processes))
-        noticeChannel();
-}
-
-// Seen once, by either way: a later sight does not put the margin off.
-void LauncherChannelWatch::noticeChannel() {
-    if (marginTimer_.isActive())
-        return;
-    socketPoll_.stop();
-    marginTimer_.start(margin_);
+    } else if (holdsHandOverSocket(processes)) {
+        socketPoll_.stop();
+        marginTimer_.start(margin_);
+    }
 }

@@ -2,20 +2,17 @@
 // takes a while to start: every pick reaches one instance, and no launcher is left unreaped.
 #include "FakeCommandView.h"
 #include "FakeSingleInstanceBrowser.h"
-#include "SessionBus.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
-#include "opener/SessionBusNames.h"
 #include "opener/XcbSupport.h"
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <dbus/dbus.h>
 #include <unistd.h>
 
 namespace {
@@ -197,24 +194,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QTest::qWait(2000); // time to see its socket, and the margin
         QCOMPARE(shell.handOffFinished(), ready);
-    }
-
-    // A browser that takes its name on the session bus (Firefox's remote control) is heard
-    // with its process; a connection's own unique name is not such a name.
-    void aNameTakenOnTheSessionBusIsHeardWithItsOwner() {
-        SessionBus bus;
-        const QByteArray oldAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
-        QList<pid_t> owners;
-        const SessionBusNames names([&](pid_t owner) { owners.append(owner); });
-        DBusConnection* browser = dbus_bus_get_private(DBUS_BUS_SESSION, nullptr);
-        qputenv("DBUS_SESSION_BUS_ADDRESS", oldAddress);
-        QVERIFY(browser != nullptr);
-        dbus_connection_set_exit_on_disconnect(browser, FALSE);
-        dbus_bus_request_name(browser, "org.corvantis.TestBrowser", 0, nullptr);
-        QTRY_COMPARE_WITH_TIMEOUT(owners, QList<pid_t>{getpid()}, 10000);
-        dbus_connection_close(browser);
-        dbus_connection_unref(browser);
     }
 };
 
