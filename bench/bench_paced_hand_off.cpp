@@ -8,8 +8,8 @@
 //   against running: no X window tells when it is ready.
 // Needs an X server in DISPLAY (./bench.sh starts one), chromium and weston.
 #include "BenchSupport.h"
-#include "HeadlessWeston.h"
 #include "Form1Controls.h"
+#include "HeadlessWeston.h"
 #include "LocalWebServer.h"
 #include "SessionBus.h"
 #include "SilentDialogs.h"
@@ -152,8 +152,8 @@ int main(int argc, char* argv[]) {
     TestBrowserHome browser(TestBrowserHome::Browser::chromium, home.path(), config);
     useHome(home.path());
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
-    for (const char* name :
-         {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER", "WAYLAND_DISPLAY",
+                             "XDG_SESSION_TYPE"})
         qunsetenv(name);
 
     SilentDialogs dialogs;
@@ -197,9 +197,9 @@ int main(int argc, char* argv[]) {
     const double waylandRatio = waylandStartingToRunning(window, websites, server);
 
     if (!plainShown || !runShown || runningSpan < 0 || waylandRatio < 0 || dialogs.shown != 0) {
-        std::fprintf(stderr,
-                     "pages missing (plain %d, run %d, run of 3 %d, Wayland %d) or %d boxes shown\n",
-                     plainShown, runShown, runningSpan >= 0, waylandRatio >= 0, dialogs.shown);
+        std::fprintf(
+            stderr, "pages missing (plain %d, run %d, run of 3 %d, Wayland %d) or %d boxes shown\n",
+            plainShown, runShown, runningSpan >= 0, waylandRatio >= 0, dialogs.shown);
         return 1;
     }
     bench::info("plain_xdg_open_30_to_last_page", plainSeconds, "s");
@@ -209,7 +209,7 @@ int main(int argc, char* argv[]) {
     bench::info("run_3_chromium_running_first_to_last_page", runningSpan, "s");
     bench::report("run_3_starting_to_running_browser", startingSpan / runningSpan, "ratio",
                   "<=", startingTarget);
-    bench::report("run_3_starting_to_running_wayland_browser", waylandRatio, "ratio", "<=",
-                  startingTarget);
+    bench::report("run_3_starting_to_running_wayland_browser", waylandRatio, "ratio",
+                  "<=", startingTarget);
     return 0;
 }
