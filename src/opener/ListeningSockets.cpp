@@ -37,12 +37,13 @@ bool isWaylandSocket(const QByteArray& path) {
 QList<QByteArray> socketInodesOf(pid_t process) {
     QList<QByteArray> inodes;
     const QString folder = QStringLiteral("/proc/%1/fd/").arg(process);
-    const QStringList descriptors = QDir(folder).entryList(QDir::Files | QDir::System);
+    const QStringList descriptors =
+        QDir(folder).entryList(QDir::System); // links to nowhere, as a socket's
     for (const QString& descriptor : descriptors) {
         // The link's own text, "socket:[INODE]": Qt would make it a path.
         std::array<char, 64> target{};
         const ssize_t length = ::readlink(QFile::encodeName(folder + descriptor).constData(),
-                                          target.data(), target.size() - 1);
+                                          target.data(), target.size());
         const QByteArray link(target.data(), length > 0 ? length : 0);
         if (link.startsWith(socketLinkPrefix) && link.endsWith(']'))
             inodes.append(
