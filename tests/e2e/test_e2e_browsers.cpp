@@ -196,10 +196,11 @@ private slots:
         QTest::qWait(3000); // time for a stray page, window or dialog to appear
 
         QCOMPARE(noter.handed().size(), count);
-        QVERIFY2(sorted(shownPages()) == sorted(noter.handed()),
-                 qPrintable(
-                     QStringLiteral("shown: %1\nasked for: %2")
-                         .arg(server.shownPaths().join(u' '), server.requestedPaths().join(u' '))));
+        QVERIFY2(
+            sorted(shownPages()) == sorted(noter.handed()),
+            qPrintable(QStringLiteral("shown: %1\nreloaded: %2\nasked for: %3")
+                           .arg(server.shownPaths().join(u' '), server.reloadedPaths().join(u' '),
+                                server.requestedPaths().join(u' '))));
         QCOMPARE(home.instances(), 1);
         // A native Wayland browser shows nothing on X: its window is the compositor's.
         const QStringList windows = otherVisibleWindows();

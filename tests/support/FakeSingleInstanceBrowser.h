@@ -39,8 +39,10 @@ public:
                      "    printf 'forwarded %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
                      "fi\n" +
-                     QByteArray(launch == Launch::throughAnOpener ? "(\n" : "{\n") + "sleep " +
-                     QByteArray(startSeconds) +
+                     // An opener takes a moment before it starts the browser, alone in the session
+                     // meanwhile.
+                     QByteArray(launch == Launch::throughAnOpener ? "sleep 0.1\n(\n" : "{\n") +
+                     "sleep " + QByteArray(startSeconds) +
                      "\n"
                      "if ! mkdir \"$state/lock\" 2>/dev/null; then\n"
                      "    printf 'second-instance %s\\n' \"$1\" >> \"$state/log\"\n"
