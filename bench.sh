@@ -9,8 +9,8 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 
 ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" mdbtools
-# bench_paced_hand_off drives a real chromium on an X server.
-ensure_packages xvfb x11-utils chromium dbus-daemon
+# bench_paced_hand_off drives a real chromium on an X server and under a headless weston.
+ensure_packages xvfb x11-utils chromium dbus-daemon weston
 start_xvfb
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$(nproc)"

@@ -4,9 +4,12 @@
 //   another;
 // - a run of 3 that starts chromium, against the same run with chromium running: the time from
 //   the first page to the last, where the wait for a starting browser shows.
-// Needs an X server in DISPLAY (./bench.sh starts one) and chromium.
+// - the same run of 3 with chromium as a native Wayland client of a headless weston, starting
+//   against running: no X window tells when it is ready.
+// Needs an X server in DISPLAY (./bench.sh starts one), chromium and weston.
 #include "BenchSupport.h"
 #include "Form1Controls.h"
+#include "HeadlessWeston.h"
 #include "LocalWebServer.h"
 #include "SessionBus.h"
 #include "SilentDialogs.h"
@@ -83,6 +86,44 @@ double firstToLastPage(Form1& window, WebsiteList& websites, const LocalWebServe
     return shown ? last - first : -1;
 }
 
+// Makes a browser the default of a fresh home (HOME, XDG_CONFIG_HOME, XDG_DATA_HOME) in `home`.
+void useHome(const QString& home) {
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+}
+
+// The run of 3 with chromium as a native Wayland client, starting over running: the ratio of
+// their spans from first page to last, or -1 when pages were lost.
+double waylandStartingToRunning(Form1& window, WebsiteList& websites,
+                                const LocalWebServer& server) {
+    QTemporaryDir home;
+    const QString runtime = home.path() + QStringLiteral("/runtime");
+    HeadlessWeston compositor(runtime);
+    const QDeadlineTimer deadline(20000);
+    while (!compositor.ready() && !deadline.hasExpired())
+        QTest::qWait(50);
+    TestBrowserHome browser(TestBrowserHome::Browser::chromium, home.path(),
+                            home.path() + QStringLiteral("/config"), true);
+    useHome(home.path());
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    qputenv("WAYLAND_DISPLAY", HeadlessWeston::socketName);
+    qputenv("XDG_SESSION_TYPE", "wayland");
+    const double starting = firstToLastPage(window, websites, server,
+                                            QStringLiteral("/wayland-starting/"), shortRunPicks);
+    QTest::qWait(2000); // its window finishes the last page
+    const double running = firstToLastPage(window, websites, server,
+                                           QStringLiteral("/wayland-running/"), shortRunPicks);
+    browser.quit();
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE"})
+        qunsetenv(name);
+    if (starting < 0 || running < 0)
+        return -1;
+    bench::info("run_3_wayland_chromium_starting_first_to_last_page", starting, "s");
+    bench::info("run_3_wayland_chromium_running_first_to_last_page", running, "s");
+    return starting / running;
+}
+
 // Runs xdg-open ADDRESS to its end while the web server goes on answering.
 void runXdgOpen(const QString& address) {
     QProcess process;
@@ -96,8 +137,9 @@ void runXdgOpen(const QString& address) {
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") ||
-        QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty()) {
-        std::fprintf(stderr, "needs an X server in DISPLAY and chromium\n");
+        QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty()) {
+        std::fprintf(stderr, "needs an X server in DISPLAY, chromium and weston\n");
         return 1;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen"); // the window; the browser uses DISPLAY
@@ -108,11 +150,10 @@ int main(int argc, char* argv[]) {
     SessionBus bus;
     LocalWebServer server;
     TestBrowserHome browser(TestBrowserHome::Browser::chromium, home.path(), config);
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/.local/share")).toUtf8());
+    useHome(home.path());
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
-    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER"})
+    for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER", "WAYLAND_DISPLAY",
+                             "XDG_SESSION_TYPE"})
         qunsetenv(name);
 
     SilentDialogs dialogs;
@@ -153,10 +194,12 @@ int main(int argc, char* argv[]) {
     const double runningSpan =
         firstToLastPage(window, websites, server, QStringLiteral("/running/"), shortRunPicks);
     browser.quit();
+    const double waylandRatio = waylandStartingToRunning(window, websites, server);
 
-    if (!plainShown || !runShown || runningSpan < 0 || dialogs.shown != 0) {
-        std::fprintf(stderr, "pages missing (plain %d, run %d, run of 3 %d) or %d boxes shown\n",
-                     plainShown, runShown, runningSpan >= 0, dialogs.shown);
+    if (!plainShown || !runShown || runningSpan < 0 || waylandRatio < 0 || dialogs.shown != 0) {
+        std::fprintf(
+            stderr, "pages missing (plain %d, run %d, run of 3 %d, Wayland %d) or %d boxes shown\n",
+            plainShown, runShown, runningSpan >= 0, waylandRatio >= 0, dialogs.shown);
         return 1;
     }
     bench::info("plain_xdg_open_30_to_last_page", plainSeconds, "s");
@@ -165,6 +208,8 @@ int main(int argc, char* argv[]) {
     bench::info("run_3_chromium_starting_first_to_last_page", startingSpan, "s");
     bench::info("run_3_chromium_running_first_to_last_page", runningSpan, "s");
     bench::report("run_3_starting_to_running_browser", startingSpan / runningSpan, "ratio",
+                  "<=", startingTarget);
+    bench::report("run_3_starting_to_running_wayland_browser", waylandRatio, "ratio",
                   "<=", startingTarget);
     return 0;
 }

@@ -25,6 +25,8 @@ CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
 CORVANTIS_TEST_PACKAGES+=(at-spi2-core)
 # The openers xdg-open hands an address to on GNOME (gio), KDE (kde-open5) and Xfce (exo-open).
 CORVANTIS_TEST_PACKAGES+=(libglib2.0-bin kde-cli-tools exo-utils)
+# A headless Wayland compositor, for the browsers as native Wayland clients.
+CORVANTIS_TEST_PACKAGES+=(weston)
 
 # ensure_packages NAME...: installs what is missing (as root), or prints the command and stops.
 ensure_packages() {

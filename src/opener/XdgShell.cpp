@@ -1,6 +1,7 @@
 #include "opener/XdgShell.h"
 
 #include "opener/HandOverRule.h"
+#include "opener/LauncherChannelWatch.h"
 #include "opener/LauncherWindowWatch.h"
 
 #include <algorithm>
@@ -28,6 +29,7 @@ XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTim
     settleTimer_.setSingleShot(true);
     QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { endWait(); });
     readinessSigns_.push_back(std::make_unique<LauncherWindowWatch>(windowMargin));
+    readinessSigns_.push_back(std::make_unique<LauncherChannelWatch>(channelMargin));
 }
 
 Shell::HandOff XdgShell::open(const QString& address) {

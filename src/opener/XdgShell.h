@@ -14,8 +14,9 @@
 //
 // A hand-off has finished when every process of the launcher's session has ended (a running
 // browser took the address, whichever opener xdg-open went through), when a sign of readiness
-// came from the browser it started (its first window, plus a margin), or when it has lasted the
-// settle time (a starting browser loses or doubles addresses handed to it before it is ready).
+// came from the browser it started (its first window, or its channel for further addresses,
+// plus a margin), or when it has lasted the settle time (a starting browser loses or doubles
+// addresses handed to it before it is ready).
 // Every xdg-open is reaped when it exits, also one that lives on as the browser; once its wait
 // has ended, a hand-off holds no descriptor. Its exit status and error output tell a failed
 // hand-off.
@@ -29,6 +30,10 @@ public:
     // load: every address handed at the map itself was shown; Firefox lost one handed 0.66 s
     // before it. The margin doubles that distance (docs/architecture.md has the figures).
     static constexpr std::chrono::milliseconds windowMargin{500};
+    // From the moment the starting browser opens its channel for the addresses of later starts
+    // (seen also for a native Wayland browser, which shows no X window) to the next hand-off.
+    // Measured: every address handed at that moment itself was shown (docs/architecture.md).
+    static constexpr std::chrono::milliseconds channelMargin{500};
 
     explicit XdgShell(std::chrono::milliseconds settleTime = defaultSettleTime);
 

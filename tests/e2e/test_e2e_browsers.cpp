@@ -1,3 +1,4 @@
+#include "HeadlessWeston.h"
 #include "LocalWebServer.h"
 #include "RunningProgram.h"
 #include "SessionBus.h"
@@ -6,6 +7,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 #include <algorithm>
+#include <optional>
 
 // The real program hands its picks to the real xdg-open, which opens them in Debian's chromium
 // or firefox-esr as the default browser of a temporary home; a local web server hears from each
@@ -90,15 +92,20 @@ private slots:
         QTest::addColumn<bool>("running");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("desktop"); // XDG_CURRENT_DESKTOP, or none
+        QTest::addColumn<bool>("wayland");    // the browser a native Wayland client
         for (const auto& [browser, name] : {std::pair{Browser::chromium, "chromium"},
                                             std::pair{Browser::firefox, "firefox-esr"}}) {
-            QTest::addRow("%s not running, N=3", name) << browser << false << 3 << QString();
-            QTest::addRow("%s not running, N=10", name) << browser << false << 10 << QString();
-            QTest::addRow("%s not running, N=30", name) << browser << false << 30 << QString();
-            QTest::addRow("%s running, N=30", name) << browser << true << 30 << QString();
+            const QString none;
+            QTest::addRow("%s not running, N=3", name) << browser << false << 3 << none << false;
+            QTest::addRow("%s not running, N=10", name) << browser << false << 10 << none << false;
+            QTest::addRow("%s not running, N=30", name) << browser << false << 30 << none << false;
+            QTest::addRow("%s running, N=30", name) << browser << true << 30 << none << false;
             for (const char* desktop : {"GNOME", "KDE", "XFCE"})
                 QTest::addRow("%s not running, %s, N=10", name, desktop)
-                    << browser << false << 10 << QString::fromLatin1(desktop);
+                    << browser << false << 10 << QString::fromLatin1(desktop) << false;
+            for (const int count : {3, 10})
+                QTest::addRow("%s native Wayland, not running, N=%d", name, count)
+                    << browser << false << count << none << true;
         }
     }
 
@@ -107,12 +114,16 @@ private slots:
         QFETCH(bool, running);
         QFETCH(int, count);
         QFETCH(QString, desktop);
+        QFETCH(bool, wayland);
+        if (wayland && QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
+            QSKIP("needs weston for a Wayland compositor (./test.sh installs it)");
         SessionBus bus;
         LocalWebServer server;
         NotingXdgOpen noter;
         RunningProgram program;
         const QString config = program.homePath() + QStringLiteral("/config");
-        TestBrowserHome home(browser, program.homePath(), config);
+        TestBrowserHome home(browser, program.homePath(), config, wayland);
+        std::optional<HeadlessWeston> compositor;
 
         // The session as a desktop without a desktop environment of its own, where xdg-open
         // follows mimeapps.list itself, or as the desktop named, whose opener xdg-open calls
@@ -139,6 +150,14 @@ private slots:
                 continue;
             program.setEnvironment(name, value);
             session.insert(name, value);
+        }
+        if (wayland) {
+            // The program stays on X; the browser its xdg-open starts finds a Wayland session.
+            compositor.emplace(program.runtimeFolder());
+            QTRY_VERIFY_WITH_TIMEOUT(compositor->ready(), 20000);
+            program.setEnvironment(QStringLiteral("WAYLAND_DISPLAY"),
+                                   QLatin1String(HeadlessWeston::socketName));
+            program.setEnvironment(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         }
         program.setEnvironment(QStringLiteral("PATH"), noter.pathWithNoterFirst());
 
@@ -183,8 +202,10 @@ private slots:
                            .arg(server.shownPaths().join(u' '), server.reloadedPaths().join(u' '),
                                 server.requestedPaths().join(u' '))));
         QCOMPARE(home.instances(), 1);
+        // A native Wayland browser shows nothing on X: its window is the compositor's.
         const QStringList windows = otherVisibleWindows();
-        QVERIFY2(windows.size() == 1, qPrintable(windows.join(QStringLiteral(" | "))));
+        QVERIFY2(windows.size() == (wayland ? 0 : 1),
+                 qPrintable(windows.join(QStringLiteral(" | "))));
 
         QCOMPARE(program.terminate(), 0);
         home.quit();

@@ -14,13 +14,20 @@
 // that a starting instance was about to create records a second instance, as a real browser
 // would open a second window or a profile-error box. Each outcome is one line of the log.
 // Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
-// leaves the browser running in its session.
+// leaves the browser running in its session. Given a socket name, the instance listens on a
+// socket of that name in its folder, as Chromium does for the addresses of later starts.
 class FakeSingleInstanceBrowser {
 public:
     enum class Launch { becomesTheBrowser, throughAnOpener };
 
     explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
-                                       Launch launch = Launch::becomesTheBrowser) {
+                                       Launch launch = Launch::becomesTheBrowser,
+                                       const QByteArray& socketName = {}) {
+        // dbus-daemon stands in for any program that listens on a Unix socket.
+        const QByteArray instance =
+            socketName.isEmpty() ? QByteArray("sleep 600")
+                                 : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
+                                       socketName + "\"";
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");
@@ -41,8 +48,9 @@ public:
                      "    printf 'second-instance %s\\n' \"$1\" >> \"$state/log\"\n"
                      "    exit 0\n"
                      "fi\n"
-                     "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n"
-                     "sleep 600 &\n" // the browser's process, a child of the launcher
+                     "printf 'instance %s\\n' \"$1\" >> \"$state/log\"\n" +
+                     instance +
+                     " &\n" // the browser's process, a child of the launcher
                      "echo $! > \"$state/instance.pid\"\n"
                      "wait\n" +
                      QByteArray(launch == Launch::throughAnOpener ? ") &\n" : "}\n"));

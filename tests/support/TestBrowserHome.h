@@ -17,23 +17,27 @@ class TestBrowserHome {
 public:
     enum class Browser { chromium, firefox };
 
-    // homeFolder is $HOME, configFolder $XDG_CONFIG_HOME of the program under test.
-    TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder)
+    // homeFolder is $HOME, configFolder $XDG_CONFIG_HOME of the program under test. A
+    // nativeWayland browser runs as a Wayland client of WAYLAND_DISPLAY.
+    TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder,
+                    bool nativeWayland = false)
         : profile_(homeFolder + QStringLiteral("/browser-profile")) {
         QDir().mkpath(profile_);
         const QString launcher = homeFolder + QStringLiteral("/browser-launcher");
         if (browser == Browser::chromium) {
             // As root, chromium starts only without its sandbox.
-            write(launcher, "#!/bin/sh\nexec chromium --no-sandbox --test-type --user-data-dir='" +
-                                profile_.toUtf8() +
+            const QByteArray platform = nativeWayland ? "--ozone-platform=wayland " : "";
+            write(launcher, "#!/bin/sh\nexec chromium " + platform +
+                                "--no-sandbox --test-type --user-data-dir='" + profile_.toUtf8() +
                                 "' --no-first-run --no-default-browser-check "
                                 "--disable-background-networking --disable-component-update "
                                 "--disable-sync --password-store=basic "
                                 "--disable-features=Translate,MediaRouter \"$@\"\n");
         } else {
             write(profile_ + QStringLiteral("/user.js"), firefoxPreferences());
-            write(launcher,
-                  "#!/bin/sh\nexec firefox-esr --profile '" + profile_.toUtf8() + "' \"$@\"\n");
+            const QByteArray platform = nativeWayland ? "export MOZ_ENABLE_WAYLAND=1\n" : "";
+            write(launcher, "#!/bin/sh\n" + platform + "exec firefox-esr --profile '" +
+                                profile_.toUtf8() + "' \"$@\"\n");
         }
         QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         write(homeFolder + QStringLiteral("/.local/share/applications/") +

@@ -168,6 +168,33 @@ private slots:
         const WindowOfProcess nextWindow(browser.instancePid());
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
     }
+
+    // A native Wayland browser shows no X window; one that has opened its socket for the
+    // addresses of later starts takes addresses, also before the settle time (an hour here).
+    // The Wayland socket Firefox opens early as a proxy to the compositor is no such channel.
+    void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket_data() {
+        QTest::addColumn<QByteArray>("socketName");
+        QTest::addColumn<bool>("ready");
+        QTest::newRow("its socket") << QByteArray("SingletonSocket") << true;
+        QTest::newRow("a Wayland socket only") << QByteArray("wayland-proxy-1") << false;
+    }
+
+    void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
+        QFETCH(QByteArray, socketName);
+        QFETCH(bool, ready);
+        FakeSingleInstanceBrowser browser(
+            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName);
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", browser.pathWithBrowserFirst());
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        XdgShell shell(std::chrono::hours(1));
+        shell.open(QStringLiteral("http://127.0.0.1/page/1"));
+        qputenv("PATH", oldPath);
+        qunsetenv("WAYLAND_DISPLAY");
+        QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
+        QTest::qWait(2000); // time to see its socket, and the margin
+        QCOMPARE(shell.handOffFinished(), ready);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPacedHandOff)
