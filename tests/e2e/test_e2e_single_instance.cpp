@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <csignal>
 #include <cstring>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -233,6 +234,21 @@ private slots:
         QCOMPARE(elsewhere.holderDisplay(), QStringLiteral(":9"));
         SingleInstance here(lock, QStringLiteral(":9"));
         QCOMPARE(here.claim(), SingleInstance::Role::Second);
+        // Without a runtime folder (nor Qt's fallback in TMPDIR) the first cannot be reached.
+        const QString notAFolder = folder.filePath(
+            QStringLiteral("runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
+        QFile(notAFolder).open(QIODevice::WriteOnly);
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray temporary = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([&] {
+            runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
+            temporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporary);
+        });
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(notAFolder));
+        qputenv("TMPDIR", QFile::encodeName(folder.path()));
+        SingleInstance unreachable(lock, QStringLiteral(":9"));
+        QCOMPARE(unreachable.claim(), SingleInstance::Role::Second);
+        QVERIFY(!unreachable.askFirstToComeForward({}));
     }
 
     void relativeXdgFoldersAreIgnored() {
