@@ -251,10 +251,10 @@ def changed_lines(repo, base):
     return {path: lines for path, lines in result.items() if lines}
 
 
-def named_lines(repo, specs):
+def named_lines(repo, places):
     result = {}
-    for spec in specs:
-        path, _, span = spec.partition(":")
+    for place in places:
+        path, _, span = place.partition(":")
         path = os.path.relpath(os.path.abspath(path), repo) if os.path.isabs(path) else path
         if not os.path.isfile(os.path.join(repo, path)):
             sys.exit("mutation-check: no file %s in %s" % (path, repo))
