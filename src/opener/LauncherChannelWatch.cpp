@@ -3,6 +3,7 @@
 #include "opener/ListeningSockets.h"
 #include "opener/SessionProcesses.h"
 
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -18,12 +19,7 @@ bool windowMayBeUnseen() {
 
 } // namespace
 
-LauncherChannelWatch::LauncherChannelWatch(std::chrono::milliseconds margin) : margin_(margin) {
-    marginTimer_.setSingleShot(true);
-    QObject::connect(&marginTimer_, &QTimer::timeout, &marginTimer_, [this] {
-        if (onReady_)
-            std::exchange(onReady_, {})();
-    });
+LauncherChannelWatch::LauncherChannelWatch() {
     socketPoll_.setInterval(socketPollInterval);
     QObject::connect(&socketPoll_, &QTimer::timeout, &socketPoll_, [this] { lookForSocket(); });
 }
@@ -39,7 +35,6 @@ void LauncherChannelWatch::watch(pid_t launcher, std::function<void()> onReady) 
 
 void LauncherChannelWatch::stopWatching() {
     onReady_ = {};
-    marginTimer_.stop();
     socketPoll_.stop();
 }
 
@@ -47,8 +42,8 @@ void LauncherChannelWatch::lookForSocket() {
     const QList<pid_t> processes = sessionProcesses(launcher_);
     if (processes.isEmpty()) {
         socketPoll_.stop(); // the launcher and all it started have ended
-    } else if (holdsHandOverSocket(processes)) {
+    } else if (holdsListeningSocket(processes)) {
         socketPoll_.stop();
-        marginTimer_.start(margin_);
+        std::exchange(onReady_, {})();
     }
 }

@@ -3,22 +3,20 @@
 #include "opener/LaunchReadiness.h"
 
 #include <QTimer>
-#include <chrono>
 #include <functional>
 #include <sys/types.h>
 
 // Tells when a launcher that has become a program itself (xdg-open starting the browser, or a
-// desktop's opener doing so) has opened the socket over which a second start hands that program
-// its address: a listening Unix socket of a process of the launcher's session, as Chromium's
-// SingletonSocket. Unlike a window, this is seen for a native Wayland browser too, and it is
-// watched only where the browser may be one (WAYLAND_DISPLAY set) or no X display can show a
-// window: on X11 the window stays the sign. Firefox's channel, a name on the session bus, is not
-// a sign: it comes seconds before Firefox keeps every address handed to it. The sockets are
-// looked for every 100 ms while watching.
+// desktop's opener doing so) has opened a listening Unix socket: Chromium's SingletonSocket,
+// over which a second start hands it an address, or the proxy to the compositor a native
+// Wayland Firefox opens as it starts. Neither says that the program takes addresses yet; the
+// caller waits for it to settle too (see SessionQuietWatch). Unlike a window, the socket is seen
+// for a native Wayland browser too; it is watched only where the browser may be one
+// (WAYLAND_DISPLAY set) or no X display can show a window: on X11 the window stays the sign.
+// The sockets are looked for every 100 ms while watching.
 class LauncherChannelWatch : public LaunchReadiness {
 public:
-    // The program is deemed ready `margin` after its socket was seen.
-    explicit LauncherChannelWatch(std::chrono::milliseconds margin);
+    LauncherChannelWatch();
     LauncherChannelWatch(const LauncherChannelWatch&) = delete;
     LauncherChannelWatch& operator=(const LauncherChannelWatch&) = delete;
 
@@ -28,9 +26,7 @@ public:
 private:
     void lookForSocket();
 
-    std::chrono::milliseconds margin_;
     pid_t launcher_ = 0;
     std::function<void()> onReady_;
     QTimer socketPoll_;
-    QTimer marginTimer_; // its timeout also wakes a run that waits for the socket
 };

@@ -71,13 +71,7 @@ pid_t ownerNamedIn(xcb_get_property_reply_t* reply) {
 
 } // namespace
 
-LauncherWindowWatch::LauncherWindowWatch(std::chrono::milliseconds margin) : margin_(margin) {
-    marginTimer_.setSingleShot(true);
-    QObject::connect(&marginTimer_, &QTimer::timeout, &marginTimer_, [this] {
-        if (onReady_)
-            std::exchange(onReady_, {})();
-    });
-}
+LauncherWindowWatch::LauncherWindowWatch() = default;
 
 LauncherWindowWatch::~LauncherWindowWatch() {
     if (attempt_) {
@@ -90,7 +84,6 @@ void LauncherWindowWatch::watch(pid_t launcher, std::function<void()> onReady) {
     launcher_ = launcher;
     onReady_ = std::move(onReady);
     mapped_ = false;
-    marginTimer_.stop();
     if (!attempt_)
         connectInBackground();
 }
@@ -98,7 +91,6 @@ void LauncherWindowWatch::watch(pid_t launcher, std::function<void()> onReady) {
 void LauncherWindowWatch::stopWatching() {
     launcher_ = 0;
     onReady_ = {};
-    marginTimer_.stop();
 }
 
 // Stays without a connection where there is no X display, or one that does not answer.
@@ -113,7 +105,7 @@ void LauncherWindowWatch::connectInBackground() {
         const std::lock_guard lock(attempt->mutex);
         if (display && attempt->watch != nullptr)
             QMetaObject::invokeMethod(
-                &attempt->watch->marginTimer_,
+                &attempt->watch->eventLoopContext_,
                 [watch = attempt->watch, display] { watch->connected(display); },
                 Qt::QueuedConnection);
     }).detach();
@@ -207,5 +199,6 @@ void LauncherWindowWatch::noticeMappedWindowOf(pid_t owner) {
     if (launcher_ == 0 || mapped_ || owner <= 0 || getsid(owner) != launcher_)
         return;
     mapped_ = true;
-    marginTimer_.start(margin_);
+    if (onReady_)
+        std::exchange(onReady_, {})();
 }

@@ -3,9 +3,8 @@
 #include "opener/LaunchReadiness.h"
 #include "opener/XcbSupport.h"
 
+#include <QObject>
 #include <QSocketNotifier>
-#include <QTimer>
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -14,18 +13,18 @@
 // Tells when a launcher that has become a program itself (xdg-open starting the browser, or a
 // desktop's opener doing so) has shown that program's first top-level window on the X display:
 // a window whose _NET_WM_PID is a process of the launcher's session. Chromium and Firefox take
-// further addresses once that window is up, so the next hand-off need not wait out a settle
-// time. Works for any program that names its process on its windows, as GTK, Qt, Chromium and
-// Firefox do, also under XWayland. Without an X display (none in DISPLAY, a native Wayland
-// program) it never tells, and the caller falls back on its settle time.
+// further addresses once that window is up and the program has settled (see
+// SessionQuietWatch), so the next hand-off need not wait out a settle time. Works for any program
+// that names its process on its windows, as GTK, Qt, Chromium and Firefox do, also under XWayland.
+// Without an X display (none in DISPLAY, a native Wayland program) it never tells, and the caller
+// falls back on its settle time.
 //
 // Nothing here waits for the X server: the connection is made on a thread of its own, and every
 // question is answered as its reply comes in, so that a display that never answers only leaves
 // the watch silent.
 class LauncherWindowWatch : public LaunchReadiness {
 public:
-    // The program is deemed ready `margin` after its window was mapped.
-    explicit LauncherWindowWatch(std::chrono::milliseconds margin);
+    LauncherWindowWatch();
     ~LauncherWindowWatch() override;
     LauncherWindowWatch(const LauncherWindowWatch&) = delete;
     LauncherWindowWatch& operator=(const LauncherWindowWatch&) = delete;
@@ -55,7 +54,6 @@ private:
     void ask(std::uint32_t window, bool mapped);
     void noticeMappedWindowOf(pid_t owner);
 
-    std::chrono::milliseconds margin_;
     std::shared_ptr<ConnectAttempt> attempt_; // none before the first watch
     std::shared_ptr<Display> display_;        // none until connected
     pid_t launcher_ = 0;
@@ -63,5 +61,5 @@ private:
     bool mapped_ = false;
     std::deque<Question> questions_;
     std::unique_ptr<QSocketNotifier> eventNotifier_;
-    QTimer marginTimer_;
+    QObject eventLoopContext_; // where the connecting thread hands its connection over
 };

@@ -2,8 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QHash>
+#include <QSet>
 #include <array>
 #include <unistd.h>
 
@@ -11,11 +10,11 @@ namespace {
 
 constexpr QByteArrayView socketLinkPrefix{"socket:["};
 
-// The inodes of the listening Unix sockets bound to a path, with that path, from
+// The inodes of the listening Unix sockets bound to a path, from
 // /proc/net/unix: "Num RefCount Protocol Flags Type St Inode Path", where the flag
 // __SO_ACCEPTCON (00010000) marks a listening socket.
-QHash<QByteArray, QByteArray> listeningUnixSockets() {
-    QHash<QByteArray, QByteArray> sockets;
+QSet<QByteArray> listeningUnixSockets() {
+    QSet<QByteArray> sockets;
     QFile table(QStringLiteral("/proc/net/unix"));
     if (!table.open(QIODevice::ReadOnly))
         return sockets;
@@ -24,13 +23,9 @@ QHash<QByteArray, QByteArray> listeningUnixSockets() {
     for (const QByteArray& line : lines) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() >= 8 && fields[3] == "00010000" && fields[7].startsWith('/'))
-            sockets.insert(fields[6], fields[7]);
+            sockets.insert(fields[6]);
     }
     return sockets;
-}
-
-bool isWaylandSocket(const QByteArray& path) {
-    return QFileInfo(QString::fromLocal8Bit(path)).fileName().startsWith(QLatin1String("wayland-"));
 }
 
 // The socket inodes among the open descriptors of a process.
@@ -54,12 +49,11 @@ QList<QByteArray> socketInodesOf(pid_t process) {
 
 } // namespace
 
-bool holdsHandOverSocket(const QList<pid_t>& processes) {
-    const QHash<QByteArray, QByteArray> listening = listeningUnixSockets();
+bool holdsListeningSocket(const QList<pid_t>& processes) {
+    const QSet<QByteArray> listening = listeningUnixSockets();
     for (const pid_t process : processes)
         for (const QByteArray& inode : socketInodesOf(process))
-            if (const auto socket = listening.constFind(inode);
-                socket != listening.cend() && !isWaylandSocket(*socket))
+            if (listening.contains(inode))
                 return true;
     return false;
 }

@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QList>
-#include <QString>
 #include <sys/types.h>
 
-// Whether any of `processes` holds a listening Unix socket bound to a path other than a Wayland
-// display socket: the channel over which a second start of a single-instance program hands its
-// arguments to the first (Chromium's SingletonSocket). A Wayland socket does not count: Firefox
-// opens one as a proxy to the compositor long before it takes arguments.
-bool holdsHandOverSocket(const QList<pid_t>& processes);
+// Whether any of `processes` holds a listening Unix socket bound to a path: the channel over
+// which a second start of a single-instance program hands its arguments to the first
+// (Chromium's SingletonSocket), or a Wayland client's proxy to its compositor (Firefox's).
+bool holdsListeningSocket(const QList<pid_t>& processes);

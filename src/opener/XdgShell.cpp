@@ -28,8 +28,8 @@ std::optional<QString> failureOf(int waitStatus, LauncherErrorOutput& errorOutpu
 XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
     settleTimer_.setSingleShot(true);
     QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { endWait(); });
-    readinessSigns_.push_back(std::make_unique<LauncherWindowWatch>(windowMargin));
-    readinessSigns_.push_back(std::make_unique<LauncherChannelWatch>(channelMargin));
+    readinessSigns_.push_back(std::make_unique<LauncherWindowWatch>());
+    readinessSigns_.push_back(std::make_unique<LauncherChannelWatch>());
 }
 
 Shell::HandOff XdgShell::open(const QString& address) {
@@ -54,7 +54,7 @@ Shell::HandOff XdgShell::open(const QString& address) {
     }
     waitingFor_ = launchers_.emplace_back(std::move(launcher)).get();
     for (const auto& sign : readinessSigns_)
-        sign->watch(waitingFor_->session(), [this] { endWait(); });
+        sign->watch(waitingFor_->session(), [this] { endWaitOnceSettled(); });
     settleTimer_.start(settleTime_);
     endWaitOnceSessionEnded();
     return HandOff::started;
@@ -65,10 +65,16 @@ void XdgShell::endWaitOnceSessionEnded() {
         endWait();
 }
 
+void XdgShell::endWaitOnceSettled() {
+    if (waitingFor_ != nullptr && !settling_.watching())
+        settling_.watch(waitingFor_->session(), [this] { endWait(); });
+}
+
 void XdgShell::endWait() {
     if (waitingFor_ == nullptr)
         return;
     settleTimer_.stop();
+    settling_.stopWatching();
     for (const auto& sign : readinessSigns_)
         sign->stopWatching();
     std::exchange(waitingFor_, nullptr)->letGo();

@@ -3,6 +3,7 @@
 #include "base/Shell.h"
 #include "opener/LaunchReadiness.h"
 #include "opener/Launcher.h"
+#include "opener/SessionQuietWatch.h"
 
 #include <QTimer>
 #include <chrono>
@@ -14,26 +15,18 @@
 //
 // A hand-off has finished when every process of the launcher's session has ended (a running
 // browser took the address, whichever opener xdg-open went through), when a sign of readiness
-// came from the browser it started (its first window, or its channel for further addresses,
-// plus a margin), or when it has lasted the settle time (a starting browser loses or doubles
-// addresses handed to it before it is ready).
+// came from the browser it started (its first window, or a socket it listens on) and the
+// session has settled after it, or when it has lasted the settle time (a starting browser loses
+// or doubles addresses handed to it before it is ready).
 // Every xdg-open is reaped when it exits, also one that lives on as the browser; once its wait
 // has ended, a hand-off holds no descriptor. Its exit status and error output tell a failed
 // hand-off.
 class XdgShell : public Shell {
 public:
-    // Measured under load: Firefox ESR took up to 4.7 s from xdg-open's start to its first page
-    // and lost an address that came in up to 2 s before that; Chromium was ready within 1.5 s.
     // The upper bound of the wait, and the only rule where no sign of readiness can be seen.
-    static constexpr std::chrono::milliseconds defaultSettleTime{8000};
-    // From the map of the starting browser's first window to the next hand-off. Measured under
-    // load: every address handed at the map itself was shown; Firefox lost one handed 0.66 s
-    // before it. The margin doubles that distance (docs/architecture.md has the figures).
-    static constexpr std::chrono::milliseconds windowMargin{500};
-    // From the moment the starting browser opens its channel for the addresses of later starts
-    // (seen also for a native Wayland browser, which shows no X window) to the next hand-off.
-    // Measured: every address handed at that moment itself was shown (docs/architecture.md).
-    static constexpr std::chrono::milliseconds channelMargin{500};
+    // Measured on a machine loaded 11 to 20 on 2 cores, Firefox ESR asked for its first page
+    // up to 10.7 s after xdg-open's start; an address handed to it before is lost or doubled.
+    static constexpr std::chrono::milliseconds defaultSettleTime{15000};
 
     explicit XdgShell(std::chrono::milliseconds settleTime = defaultSettleTime);
 
@@ -49,6 +42,7 @@ public:
 private:
     void countFailure(const QString& why);
     void endWaitOnceSessionEnded();
+    void endWaitOnceSettled();
     void endWait();
 
     std::chrono::milliseconds settleTime_;
@@ -57,6 +51,7 @@ private:
     QTimer settleTimer_; // its timeout also wakes a run that waits for the settle time
     // The signs that a starting browser takes addresses, each watched during every wait.
     std::vector<std::unique_ptr<LaunchReadiness>> readinessSigns_;
+    SessionQuietWatch settling_; // from the first sign until the session has settled
     FailedHandOffs failed_;
     int failuresTaken_ = 0; // how often the failures were taken: a launcher counts in its round
 };

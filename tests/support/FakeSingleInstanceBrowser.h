@@ -15,19 +15,21 @@
 // would open a second window or a profile-error box. Each outcome is one line of the log.
 // Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
 // leaves the browser running in its session. Given a socket name, the instance listens on a
-// socket of that name in its folder, as Chromium does for the addresses of later starts.
+// socket of that name in its folder, as Chromium does for the addresses of later starts. A busy
+// instance keeps one processor busy, as a browser does until it has shown its first page.
 class FakeSingleInstanceBrowser {
 public:
     enum class Launch { becomesTheBrowser, throughAnOpener };
 
     explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
                                        Launch launch = Launch::becomesTheBrowser,
-                                       const QByteArray& socketName = {}) {
+                                       const QByteArray& socketName = {}, bool busy = false) {
         // dbus-daemon stands in for any program that listens on a Unix socket.
         const QByteArray instance =
-            socketName.isEmpty() ? QByteArray("sleep 600")
-                                 : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
-                                       socketName + "\"";
+            QByteArray(busy ? "timeout 8 sh -c 'while :; do :; done' & " : "") +
+            (socketName.isEmpty() ? QByteArray("sleep 600")
+                                  : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
+                                        socketName + "\"");
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");

@@ -169,21 +169,25 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 20000);
     }
 
-    // A native Wayland browser shows no X window; one that has opened its socket for the
-    // addresses of later starts takes addresses, also before the settle time (an hour here).
-    // The Wayland socket Firefox opens early as a proxy to the compositor is no such channel.
+    // A native Wayland browser shows no X window; one that listens on a socket (its channel for
+    // the addresses of later starts, or its proxy to the compositor) and has settled takes
+    // addresses, also before the settle time (an hour here). One still busy starting does not.
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket_data() {
         QTest::addColumn<QByteArray>("socketName");
+        QTest::addColumn<bool>("busy");
         QTest::addColumn<bool>("ready");
-        QTest::newRow("its socket") << QByteArray("SingletonSocket") << true;
-        QTest::newRow("a Wayland socket only") << QByteArray("wayland-proxy-1") << false;
+        QTest::newRow("its socket") << QByteArray("SingletonSocket") << false << true;
+        QTest::newRow("a Wayland proxy") << QByteArray("wayland-proxy-1") << false << true;
+        QTest::newRow("its socket, still starting")
+            << QByteArray("SingletonSocket") << true << false;
     }
 
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
         QFETCH(QByteArray, socketName);
+        QFETCH(bool, busy);
         QFETCH(bool, ready);
         FakeSingleInstanceBrowser browser(
-            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName);
+            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, busy);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
         qputenv("WAYLAND_DISPLAY", "wayland-0");
@@ -192,7 +196,7 @@ private slots:
         qputenv("PATH", oldPath);
         qunsetenv("WAYLAND_DISPLAY");
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
-        QTest::qWait(2000); // time to see its socket, and the margin
+        QTest::qWait(2000); // time to see its socket, and the session settle
         QCOMPARE(shell.handOffFinished(), ready);
     }
 };
