@@ -196,7 +196,7 @@ std::optional<BrowserCommand> defaultBrowserCommand() {
         return std::nullopt;
     if (sessionNamesDesktop().value_or(true))
         return std::nullopt;
-    const auto http = commandForScheme(QStringLiteral("http"), environment);
+    auto http = commandForScheme(QStringLiteral("http"), environment);
     const auto https = commandForScheme(QStringLiteral("https"), environment);
     if (!http || !https || http->arguments != https->arguments ||
         http->addressesAt != https->addressesAt || http->takesList != https->takesList)
