@@ -19,8 +19,7 @@ Shell::HandOff RunningBrowserShell::open(const QString& address) {
     noteWhetherBrowserRuns();
     if (browser_ && isWebAddress(address)) {
         waiting_.append(address);
-        if (!launch_)
-            launchNext();
+        launchWaiting();
         return HandOff::started;
     }
     // Behind the launches still to come, so that the browser gets the addresses in order.
@@ -66,6 +65,7 @@ void RunningBrowserShell::noteWhetherBrowserRuns() {
     browser_ = findCommand_();
 }
 
+// Launches the browser with the next addresses waiting, all of them where it takes a list.
 void RunningBrowserShell::launchNext() {
     QList<QByteArray> command;
     const qsizetype count = browser_->takesList ? waiting_.size() : 1;
@@ -88,13 +88,12 @@ void RunningBrowserShell::launchNext() {
         countFailures(addresses, QStringLiteral("%1 could not be started: %2")
                                      .arg(browser_->arguments.first(), qt_error_string(error)));
         launch_.reset();
-        handHeldAddressOver();
         return;
     }
     // The browser was closed during the run and this launch starts it anew: as long as a
-    // starting browser needs, as for a hand-off through xdg-open.
+    // starting browser needs, as for a hand-off through xdg-open. Its end is heard from the
+    // event loop, as its exit is.
     settleTimer_.start(XdgShell::defaultSettleTime);
-    endLaunchOnceSessionEnded();
 }
 
 void RunningBrowserShell::endLaunchOnceSessionEnded() {
@@ -111,14 +110,13 @@ void RunningBrowserShell::endLaunch() {
     if (!launch_->hasExited())
         startedBrowsers_.push_back(std::move(launch_));
     launch_.reset();
-    if (!waiting_.isEmpty())
-        launchNext();
-    else
-        handHeldAddressOver();
+    launchWaiting();
 }
 
-void RunningBrowserShell::handHeldAddressOver() {
-    if (held_)
+void RunningBrowserShell::launchWaiting() {
+    while (!launch_ && !waiting_.isEmpty())
+        launchNext(); // leaves no launch under way when it could not be started
+    if (!launch_ && held_)
         handThroughXdgOpen(*std::exchange(held_, std::nullopt));
 }
 

@@ -41,10 +41,12 @@ public:
 private:
     HandOff handThroughXdgOpen(const QString& address);
     void noteWhetherBrowserRuns();
+    // With no launch under way: starts the next one, or, when no address waits, hands the held
+    // one over.
+    void launchWaiting();
     void launchNext();
     void endLaunchOnceSessionEnded();
     void endLaunch();
-    void handHeldAddressOver();
     void countFailures(int count, const QString& why);
 
     XdgShell& launcherShell_;

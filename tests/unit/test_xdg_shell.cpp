@@ -93,7 +93,7 @@ private slots:
     // xdg-open. A launch that fails counts each of its addresses; the next run asks again.
     void aRunningBrowserGetsTheFurtherWebAddressesStraight_data() {
         QTest::addColumn<bool>("takesList");
-        QTest::addColumn<QString>("program"); // the recorder's first argument
+        QTest::addColumn<QString>("program"); // the recorder's first argument, or another program
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<int>("failures");
         QTest::addRow("list") << true << "browser"
@@ -114,6 +114,8 @@ private slots:
                                                 "browser-fail http://a/3 http://a/3 --tab",
                                                 "ftp://a/4", "http://a/1", "http://a/5"}
                                  << 3;
+        QTest::addRow("not started") << false << "/nowhere/browser"
+                                     << QStringList{"ftp://a/4", "http://a/1", "http://a/5"} << 3;
     }
     void aRunningBrowserGetsTheFurtherWebAddressesStraight() {
         QFETCH(bool, takesList);
@@ -126,6 +128,8 @@ private slots:
         int lookUps = 0;
         RunningBrowserShell shell(launcherShell, [&] {
             ++lookUps;
+            if (program.startsWith(u'/'))
+                return BrowserCommand{{program, "--tab"}, 1, takesList};
             return BrowserCommand{{"xdg-open", program, "--tab"}, 2, takesList};
         });
         shell.open(QStringLiteral("http://a/1"));
