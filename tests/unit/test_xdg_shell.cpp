@@ -121,6 +121,15 @@ private slots:
                                                 "http://a/1",
                                                 "http://a/5"}
                                  << 4;
+        // Its launch ends with its session: a program it left behind has written.
+        QTest::addRow("leaves a program") << true << "browser-late"
+                                          << QStringList{"browser-late http://a/2 --tab",
+                                                         "browser-late http://a/3 http://a/3 --tab",
+                                                         "browser-late http://a/6 --tab",
+                                                         "ftp://a/4",
+                                                         "http://a/1",
+                                                         "http://a/5"}
+                                          << 0;
         QTest::addRow("not started") << false << "/nowhere/browser"
                                      << QStringList{"ftp://a/4", "http://a/1", "http://a/5"} << 4;
     }
@@ -131,6 +140,7 @@ private slots:
         QFETCH(int, failures);
         for (const QString& file : QDir(recorder.binFolder() + "/calls").entryList(QDir::Files))
             QFile::remove(recorder.binFolder() + "/calls/" + file);
+        QFile::remove(recorder.binFolder() + "/wrote-late");
         XdgShell launcherShell;
         int lookUps = 0;
         RunningBrowserShell shell(launcherShell, [&] {
@@ -150,6 +160,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
         shell.open(QStringLiteral("http://a/6"));
         QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
+        QCOMPARE(QFile::exists(recorder.binFolder() + "/wrote-late"), program.endsWith("late"));
         QCOMPARE(shell.takeFailedHandOffs().count, failures + 1);
         shell.open(QStringLiteral("http://a/5"));
         QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
