@@ -11,6 +11,7 @@
 #include "base/SettingsKeys.h"
 #include "base/SettingsStore.h"
 #include "list/WebsiteList.h"
+#include "opener/RunningBrowserShell.h"
 #include "opener/SeededRandom.h"
 #include "opener/XdgShell.h"
 #include "ui/Form1.h"
@@ -59,7 +60,8 @@ int main(int argc, char* argv[]) {
     }
 
     QtDialogs dialogs;
-    XdgShell shell;
+    XdgShell launcherShell;
+    RunningBrowserShell shell(launcherShell);
     SeededRandom random;
     SystemClock clock;
     const Platform platform{dialogs, shell,    random,

@@ -24,6 +24,9 @@ public:
     // exited, or it has had the time a starting browser needs before it takes further addresses.
     // Until then, a further open() may race it (a second browser, a lost address).
     virtual bool handOffFinished() const = 0;
+    // True when every address given to open() has been handed over and its hand-off has
+    // finished; a shell that hands over one address at a time is then handOffFinished().
+    virtual bool everyHandOffFinished() const { return handOffFinished(); }
     // The hand-offs since the last call that failed. One whose launcher is still running now
     // has become the browser, or is on its way: it is never counted, not even if it fails later.
     // A shell that cannot tell says none.

@@ -53,6 +53,12 @@ void waitForPreviousHandOff(const Shell& shell, CommandView& view) {
         view.waitForEvents();
 }
 
+// Waits, yielding, until every pick has been handed over and its hand-off has finished.
+void waitForEveryHandOff(const Shell& shell, CommandView& view) {
+    while (!shell.everyHandOffFinished() && !view.isClosing())
+        view.waitForEvents();
+}
+
 // A text as the notice shows it: its start, as the list does, for the box must not lay out
 // megabytes of text; a NUL as a visible sign, where it would end what the box shows.
 QString shown(const QString& text) {
@@ -164,7 +170,7 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
     }
     // The last hand-off is waited for too, so that a failure of its launcher is told with the
     // others'; a launcher still running then has become the browser.
-    trap.run(yieldToWindow, [&] { waitForPreviousHandOff(services.shell, view); });
+    trap.run(yieldToWindow, [&] { waitForEveryHandOff(services.shell, view); });
     if (view.isClosing())
         return;
     endRun(view, trap);

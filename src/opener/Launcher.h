@@ -5,19 +5,24 @@
 #include "opener/SessionEndWatch.h"
 
 #include <QByteArray>
+#include <QList>
 #include <functional>
 #include <memory>
 #include <sys/types.h>
 
-// One xdg-open, started for one address in a session of its own, and reaped when it exits.
-// While the run waits for it, its exit and the end of its session are watched and its error
-// output is kept; letGo() keeps only what it said, so that a launcher that lives on (it has
-// become the browser) holds no descriptor of this program.
+// One xdg-open, started for one address in a session of its own (or another launching command), and
+// reaped when it exits. While the run waits for it, its exit and the end of its session are watched
+// and its error output is kept; letGo() keeps only what it said, so that a launcher that lives on
+// (it has become the browser) holds no descriptor of this program.
 class Launcher {
 public:
     // Starts `xdg-open ADDRESS`. onExit hears it reaped with its wait status; onSessionEnded,
     // that no process of its session is left.
     Launcher(const QByteArray& address, std::function<void(Launcher&, int waitStatus)> onExit,
+             std::function<void()> onSessionEnded);
+    // Starts `command` (a program, looked up in PATH, and its arguments) in the same way.
+    Launcher(const QList<QByteArray>& command,
+             std::function<void(Launcher&, int waitStatus)> onExit,
              std::function<void()> onSessionEnded);
     Launcher(const Launcher&) = delete;
     Launcher& operator=(const Launcher&) = delete;

@@ -1,29 +1,12 @@
 #include "opener/XdgShell.h"
 
 #include "opener/HandOverRule.h"
+#include "opener/LaunchFailure.h"
 #include "opener/LauncherChannelWatch.h"
 #include "opener/LauncherWindowWatch.h"
 
 #include <algorithm>
-#include <optional>
-#include <sys/wait.h>
 #include <utility>
-
-namespace {
-
-// Why a launcher that has ended failed, or nothing when it succeeded. Its error output says it
-// best ("xdg-open: no method available for opening ..."); without any, its end.
-std::optional<QString> failureOf(int waitStatus, LauncherErrorOutput& errorOutput) {
-    if (WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0)
-        return std::nullopt;
-    if (QString line = errorOutput.firstAndLastLines(); !line.isEmpty())
-        return line;
-    if (WIFEXITED(waitStatus))
-        return QStringLiteral("xdg-open ended with exit status %1").arg(WEXITSTATUS(waitStatus));
-    return QStringLiteral("xdg-open was ended by signal %1").arg(WTERMSIG(waitStatus));
-}
-
-} // namespace
 
 XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
     settleTimer_.setSingleShot(true);
@@ -36,13 +19,15 @@ Shell::HandOff XdgShell::open(const QString& address) {
     if (const auto refused = refusedHandOff(address))
         return *refused;
     endWait(); // a caller that did not wait: the earlier hand-off is no longer watched
+    lastEndedWithSession_ = false;
     std::erase_if(launchers_, [](const auto& launcher) { return launcher->hasExited(); });
     auto launcher = std::make_unique<Launcher>(
         address.toUtf8(),
         [this, round = failuresTaken_](Launcher& ended, int waitStatus) {
             // A launcher that outlived the last count had become the browser: never counted.
             if (round == failuresTaken_)
-                if (const auto failure = failureOf(waitStatus, ended.errorOutput()))
+                if (const auto failure =
+                        launchFailure(waitStatus, ended.errorOutput(), QStringLiteral("xdg-open")))
                     countFailure(*failure);
             endWaitOnceSessionEnded();
         },
@@ -61,8 +46,10 @@ Shell::HandOff XdgShell::open(const QString& address) {
 }
 
 void XdgShell::endWaitOnceSessionEnded() {
-    if (waitingFor_ != nullptr && waitingFor_->sessionEnded())
+    if (waitingFor_ != nullptr && waitingFor_->sessionEnded()) {
+        lastEndedWithSession_ = true;
         endWait();
+    }
 }
 
 void XdgShell::endWaitOnceSettled() {

@@ -38,6 +38,11 @@ public:
 
     // xdg-open processes started and not yet reaped.
     int launchersRunning() const;
+    // The last hand-off ended with the end of its launcher's whole session: whatever took the
+    // address (a running browser) was already running.
+    bool lastHandOffEndedWithSession() const { return lastEndedWithSession_; }
+    // Failed hand-offs counted since failures were last taken.
+    int failuresNotTaken() const { return failed_.count; }
 
 private:
     void countFailure(const QString& why);
@@ -48,6 +53,7 @@ private:
     std::chrono::milliseconds settleTime_;
     std::vector<std::unique_ptr<Launcher>> launchers_; // started and not yet reaped
     Launcher* waitingFor_ = nullptr;                   // the last hand-off, until its wait ends
+    bool lastEndedWithSession_ = false;
     QTimer settleTimer_; // its timeout also wakes a run that waits for the settle time
     // The signs that a starting browser takes addresses, each watched during every wait.
     std::vector<std::unique_ptr<LaunchReadiness>> readinessSigns_;

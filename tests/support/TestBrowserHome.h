@@ -10,7 +10,8 @@
 #include <unistd.h>
 
 // Makes Debian's chromium or firefox-esr the default browser of a temporary home, as a person's
-// desktop does: a local .desktop file, named the handler of http, https and HTML pages in
+// desktop does: a local .desktop file (taking a list of addresses for chromium, one for firefox,
+// as Debian's own entries do), named the handler of http, https and HTML pages in
 // mimeapps.list. The browser runs on a fresh profile inside the home with its first-run pages,
 // default-browser checks, session restore, updates and background traffic turned off.
 class TestBrowserHome {
@@ -21,13 +22,19 @@ public:
     // nativeWayland browser runs as a Wayland client of WAYLAND_DISPLAY.
     TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder,
                     bool nativeWayland = false)
-        : profile_(homeFolder + QStringLiteral("/browser-profile")) {
+        : profile_(homeFolder + QStringLiteral("/browser-profile")),
+          directLaunches_(homeFolder + QStringLiteral("/launched-directly")) {
         QDir().mkpath(profile_);
         const QString launcher = homeFolder + QStringLiteral("/browser-launcher");
+        // The addresses the program under test hands to the browser's entry itself, not
+        // through xdg-open or a desktop's opener.
+        const QByteArray noteDirectLaunch = "[ \"$(cat /proc/$PPID/comm)\" = corvantis ] && "
+                                            "printf '%s\\n' \"$@\" >> '" +
+                                            directLaunches_.toUtf8() + "'\n";
         if (browser == Browser::chromium) {
             // As root, chromium starts only without its sandbox.
             const QByteArray platform = nativeWayland ? "--ozone-platform=wayland " : "";
-            write(launcher, "#!/bin/sh\nexec chromium " + platform +
+            write(launcher, "#!/bin/sh\n" + noteDirectLaunch + "exec chromium " + platform +
                                 "--no-sandbox --test-type --user-data-dir='" + profile_.toUtf8() +
                                 "' --no-first-run --no-default-browser-check "
                                 "--disable-background-networking --disable-component-update "
@@ -36,14 +43,15 @@ public:
         } else {
             write(profile_ + QStringLiteral("/user.js"), firefoxPreferences());
             const QByteArray platform = nativeWayland ? "export MOZ_ENABLE_WAYLAND=1\n" : "";
-            write(launcher, "#!/bin/sh\n" + platform + "exec firefox-esr --profile '" +
-                                profile_.toUtf8() + "' \"$@\"\n");
+            write(launcher, "#!/bin/sh\n" + noteDirectLaunch + platform +
+                                "exec firefox-esr --profile '" + profile_.toUtf8() + "' \"$@\"\n");
         }
         QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         write(homeFolder + QStringLiteral("/.local/share/applications/") +
                   QLatin1String(desktopFile),
               "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + launcher.toUtf8() +
-                  " %u\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
+                  (browser == Browser::chromium ? " %U" : " %u") +
+                  "\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
         write(configFolder + QStringLiteral("/mimeapps.list"),
               QByteArray("[Default Applications]\nx-scheme-handler/http=") + desktopFile +
                   "\nx-scheme-handler/https=" + desktopFile + "\ntext/html=" + desktopFile + "\n");
@@ -51,6 +59,14 @@ public:
     ~TestBrowserHome() { quit(); }
     TestBrowserHome(const TestBrowserHome&) = delete;
     TestBrowserHome& operator=(const TestBrowserHome&) = delete;
+
+    // The addresses the program under test launched the browser's entry with itself.
+    QStringList launchedDirectly() const {
+        QFile log(directLaunches_);
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
 
     // Browser main processes on this profile: a second one is a second instance (its helper
     // processes carry --type= or -contentproc).
@@ -159,4 +175,5 @@ private:
     }
 
     QString profile_;
+    QString directLaunches_;
 };

@@ -1,5 +1,7 @@
 #include "RecordingXdgOpen.h"
 #include "base/FileDescriptor.h"
+#include "opener/DefaultBrowserCommand.h"
+#include "opener/RunningBrowserShell.h"
 #include "opener/XdgShell.h"
 
 #include <QtTest>
@@ -21,6 +23,15 @@ class TestXdgShell : public QObject {
         "*linger*) while [ ! -e \"${0%/*}/go-on\" ]; do sleep 0.05; done; exit 3;;\n"
         "*late*) (sleep 1; echo late >&2 && touch \"${0%/*}/wrote-late\") & ;;\n"
         "esac\n"};
+
+    // The recorded calls, each as its arguments joined by spaces, sorted.
+    QStringList recordedCalls() const {
+        QStringList calls;
+        for (const RecordingXdgOpen::Call& call : recorder.calls())
+            calls.append(QString::fromUtf8(call.arguments.join(' ')));
+        calls.sort();
+        return calls;
+    }
 
 private slots:
     void initTestCase() { qputenv("PATH", recorder.pathWithRecorderFirst()); }
@@ -74,6 +85,203 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recorder.binFolder() + "/wrote-late"), 10000);
+    }
+
+    // Once a web address's xdg-open has ended with its session, the browser runs: the further
+    // web addresses go to its command, those given during a launch together in the next one
+    // where it takes a list (repeats included, in order), anything else behind them through
+    // xdg-open. A launch that fails counts each of its addresses; the next run asks again.
+    void aRunningBrowserGetsTheFurtherWebAddressesStraight_data() {
+        QTest::addColumn<bool>("takesList");
+        QTest::addColumn<QString>("program"); // the recorder's first argument, or another program
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<int>("failures");
+        QTest::addRow("list") << true << "browser"
+                              << QStringList{"browser http://a/2 --tab",
+                                             "browser http://a/3 http://a/3 --tab",
+                                             "browser http://a/6 --tab",
+                                             "ftp://a/4",
+                                             "http://a/1",
+                                             "http://a/5"}
+                              << 0;
+        QTest::addRow("one each") << false << "browser"
+                                  << QStringList{"browser http://a/2 --tab",
+                                                 "browser http://a/3 --tab",
+                                                 "browser http://a/3 --tab",
+                                                 "browser http://a/6 --tab",
+                                                 "ftp://a/4",
+                                                 "http://a/1",
+                                                 "http://a/5"}
+                                  << 0;
+        QTest::addRow("failing") << true << "browser-fail"
+                                 << QStringList{"browser-fail http://a/2 --tab",
+                                                "browser-fail http://a/3 http://a/3 --tab",
+                                                "browser-fail http://a/6 --tab",
+                                                "ftp://a/4",
+                                                "http://a/1",
+                                                "http://a/5"}
+                                 << 4;
+        // Its launch ends with its session: a program it left behind has written.
+        QTest::addRow("leaves a program") << true << "browser-late"
+                                          << QStringList{"browser-late http://a/2 --tab",
+                                                         "browser-late http://a/3 http://a/3 --tab",
+                                                         "browser-late http://a/6 --tab",
+                                                         "ftp://a/4",
+                                                         "http://a/1",
+                                                         "http://a/5"}
+                                          << 0;
+        QTest::addRow("not started") << false << "/nowhere/browser"
+                                     << QStringList{"ftp://a/4", "http://a/1", "http://a/5"} << 4;
+    }
+    void aRunningBrowserGetsTheFurtherWebAddressesStraight() {
+        QFETCH(bool, takesList);
+        QFETCH(QString, program);
+        QFETCH(QStringList, calls);
+        QFETCH(int, failures);
+        for (const QString& file : QDir(recorder.binFolder() + "/calls").entryList(QDir::Files))
+            QFile::remove(recorder.binFolder() + "/calls/" + file);
+        QFile::remove(recorder.binFolder() + "/wrote-late");
+        XdgShell launcherShell;
+        int lookUps = 0;
+        RunningBrowserShell shell(launcherShell, [&] {
+            ++lookUps;
+            if (program.startsWith(u'/'))
+                return BrowserCommand{{program, "--tab"}, 1, takesList};
+            return BrowserCommand{{"xdg-open", program, "--tab"}, 2, takesList};
+        });
+        // A failed hand-off before does not keep the next one from telling that the browser runs.
+        for (const char* address : {"http://fail/0", "http://a/1"}) {
+            shell.open(address);
+            QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
+        }
+        for (const char* address : {"http://a/2", "http://a/3", "http://a/3", "ftp://a/4"})
+            QVERIFY(shell.handOffFinished() && shell.open(address) == Shell::HandOff::started);
+        QVERIFY(!shell.handOffFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
+        shell.open(QStringLiteral("http://a/6"));
+        QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
+        QCOMPARE(QFile::exists(recorder.binFolder() + "/wrote-late"), program.endsWith("late"));
+        QCOMPARE(shell.takeFailedHandOffs().count, failures + 1);
+        shell.open(QStringLiteral("http://a/5"));
+        QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
+        calls.append(QStringLiteral("http://fail/0"));
+        calls.sort();
+        QCOMPARE(recordedCalls(), calls);
+        QCOMPARE(lookUps, 1);
+    }
+
+    void whereXdgOpenRunsTheEntryItselfAndHow_data() {
+        QTest::addColumn<QString>("exec");
+        QTest::addColumn<QStringList>("launch"); // with addresses a and b; none: not certain
+        QTest::addRow("list") << "/usr/bin/chromium %U"
+                              << QStringList{"/usr/bin/chromium", "a", "b"};
+        QTest::addRow("one") << "b  --new-tab\t%u -x"
+                             << QStringList{"b", "--new-tab", "a", "b", "-x"};
+        QTest::addRow("no field code") << "browser" << QStringList{};
+        QTest::addRow("code first") << "%U b %U" << QStringList{};
+        QTest::addRow("twice") << "b %U %U" << QStringList{};
+        QTest::addRow("other code") << "b %i %U" << QStringList{};
+        QTest::addRow("in a word") << "b --url=%U" << QStringList{};
+        QTest::addRow("quoted") << "\"b\" %U" << QStringList{};
+        QTest::addRow("expanded") << "b $HOME %U" << QStringList{};
+    }
+    void whereXdgOpenRunsTheEntryItselfAndHow() {
+        QFETCH(QString, exec);
+        QFETCH(QStringList, launch);
+        const auto command = commandOfExec(exec);
+        QCOMPARE(command ? command->launchWith({"a", "b"}) : QStringList{}, launch);
+        const QString entry = "[Desktop Action x]\nExec=other %U\n[Desktop Entry]\nExec[de]=x\n"
+                              "Exec=" +
+                              exec + "\nExec=second %U\n";
+        QCOMPARE(desktopEntryValue(entry, "Exec"), exec);
+    }
+
+    void whereXdgOpenTakesItsGenericWay_data() {
+        QTest::addColumn<QStringList>("environment"); // NAME=value
+        QTest::addColumn<bool>("generic");
+        QTest::addRow("bare") << QStringList{"DISPLAY=:1"} << true;
+        QTest::addRow("Wayland") << QStringList{"WAYLAND_DISPLAY=w"} << true;
+        QTest::addRow("no display") << QStringList{} << false;
+        QTest::addRow("a window manager")
+            << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=i3"} << true;
+        for (const char* desktop :
+             {"GNOME", "GNOME-Flashback:GNOME", "KDE", "XFCE", "MATE", "LXQt"})
+            QTest::addRow("%s", desktop)
+                << QStringList{"DISPLAY=:1", QStringLiteral("XDG_CURRENT_DESKTOP=") + desktop}
+                << false;
+        QTest::addRow("KDE by session")
+            << QStringList{"DISPLAY=:1", "KDE_FULL_SESSION=true"} << false;
+        QTest::addRow("Xfce by session")
+            << QStringList{"DISPLAY=:1", "DESKTOP_SESSION=xfce"} << false;
+        QTest::addRow("generic named")
+            << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=X-Generic", "DESKTOP_SESSION=gnome"}
+            << true;
+    }
+    void whereXdgOpenTakesItsGenericWay() {
+        QFETCH(QStringList, environment);
+        QFETCH(bool, generic);
+        QProcessEnvironment values;
+        for (const QString& setting : environment)
+            values.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        QCOMPARE(environmentChoosesGenericWay(values), generic);
+        QVERIFY(isWebAddress("https://a/b?c") && !isWebAddress("https://a b") &&
+                !isWebAddress(QStringLiteral("http://a") + QChar(1)) && !isWebAddress("HTTP://a") &&
+                !isWebAddress("ftp://a") && !isWebAddress("http:a"));
+    }
+
+    // The command xdg-open's generic way runs, found by xdg-mime in a temporary home.
+    void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes_data() {
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<QByteArray>("exec");
+        QTest::addColumn<QString>("subfolder"); // of the user's applications folder
+        QTest::addColumn<QString>("program");   // as launched; none: not certain
+        const QString inPath = QStandardPaths::findExecutable("true");
+        QTest::addRow("bare") << QByteArray() << QByteArray("true --x %u") << QString() << inPath;
+        QTest::addRow("absolute program")
+            << QByteArray() << inPath.toUtf8() + " --x %u" << QString() << inPath;
+        QTest::addRow("GNOME") << QByteArray("GNOME") << QByteArray("true --x %u") << QString()
+                               << QString();
+        QTest::addRow("relative program")
+            << QByteArray() << QByteArray("bin/true %u") << QString() << QString();
+        QTest::addRow("searched subfolder")
+            << QByteArray() << QByteArray("true --x %u") << "sub" << QString();
+    }
+    void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes() {
+        QFETCH(QByteArray, desktop);
+        QFETCH(QByteArray, exec);
+        QFETCH(QString, subfolder);
+        QFETCH(QString, program);
+        QTemporaryDir home;
+        const QString user = home.path() + "/user/applications/";
+        const QString system = home.path() + "/system/applications/";
+        QDir().mkpath(user + subfolder);
+        QDir().mkpath(system);
+        QDir().mkpath(home.path() + "/config");
+        QFile entry(system + "test-browser.desktop");
+        QFile list(home.path() + "/config/mimeapps.list");
+        QVERIFY(entry.open(QIODevice::WriteOnly) && list.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=B\nExec=" + exec + "\n");
+        list.write("[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n"
+                   "x-scheme-handler/https=test-browser.desktop\n");
+        entry.close();
+        list.close();
+        const std::pair<const char*, QByteArray> settings[] = {
+            {"XDG_CURRENT_DESKTOP", desktop},
+            {"DISPLAY", ":nowhere"},
+            {"XDG_CONFIG_HOME", (home.path() + "/config").toUtf8()},
+            {"XDG_DATA_HOME", (home.path() + "/user").toUtf8()},
+            {"XDG_DATA_DIRS", (home.path() + "/system").toUtf8()},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere"}};
+        QList<QByteArray> before;
+        for (const auto& [name, value] : settings) {
+            before.append(qgetenv(name));
+            qputenv(name, value);
+        }
+        const auto command = defaultBrowserCommand();
+        for (qsizetype setting = 0; setting < before.size(); ++setting)
+            qputenv(settings[setting].first, before[setting]);
+        const QStringList launch = command ? command->launchWith({"a"}) : QStringList{};
+        QCOMPARE(launch, program.isEmpty() ? QStringList{} : QStringList({program, "--x", "a"}));
     }
 
     // A display that takes the connection and never answers: the hand-off still ends.
