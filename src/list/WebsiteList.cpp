@@ -154,9 +154,7 @@ void WebsiteList::clear() {
     entries_.shrink_to_fit();
     blocks_.clear();
     blocks_.shrink_to_fit();
-    openData_ = nullptr;
-    openFilled_ = 0;
-    openSize_ = 0;
+    openData_ = nullptr; // the next text opens a block
     announced_ = 0;
     endResetModel();
 }
