@@ -57,6 +57,14 @@ private slots:
         QCOMPARE(fileBytes(root.path() + "/Pellamark/Corvantis/No of Websites"), QByteArray());
         QCOMPARE(store.read(app, section, "Websites", "x"), value);
         QCOMPARE(store.read(app, section, "No of Websites", "3"), QString());
+        // A new file gets read and write for all, less the umask, as any new file does.
+        const mode_t umaskBefore = ::umask(022);
+        store.write(app, section, "New", "x");
+        ::umask(umaskBefore);
+        struct stat made {};
+        QCOMPARE(::stat(QFile::encodeName(store.pathOf(app, section, "New")).constData(), &made),
+                 0);
+        QCOMPARE(made.st_mode & 07777, mode_t(0644));
     }
 
     void handEditedFilesReadAsTyped() {
