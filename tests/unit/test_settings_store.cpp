@@ -298,7 +298,9 @@ private slots:
         QVERIFY(own.writeLine(":1"));
         QCOMPARE(own.readLine(255), QByteArray(":1"));
         QCOMPARE(fileBytes(path), QByteArray(":1\nonger first line\nsecond\n"));
-        // A line of the longest length is read whole; a longer one not at all.
+        // A line of one byte, or of the longest length, is read whole; a longer one not at all.
+        QVERIFY(own.writeLine("x"));
+        QCOMPARE(own.readLine(255), QByteArray("x"));
         QVERIFY(own.writeLine(QByteArray(255, 'x')));
         QCOMPARE(own.readLine(255), QByteArray(255, 'x'));
         QCOMPARE(own.readLine(254), QByteArray());
