@@ -15,8 +15,10 @@ CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
 # To build the Debian package as ./test.sh does (dpkg-buildpackage with debhelper; the rest of
 # debian/control's Build-Depends is in the lists above) and to check it with lintian; to run
 # its own tests (debian/tests) on it with autopkgtest, and what those tests need beyond the
-# lists above (xvfb-run's xauth, python3-xlib to close the window as a window manager does).
-CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian autopkgtest xauth python3-xlib)
+# lists above (xvfb-run's xauth, python3-xlib to close the window as a window manager does,
+# python3-gi with AT-SPI's introspection data to press its buttons by name).
+CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian autopkgtest xauth python3-xlib
+                            python3-gi gir1.2-atspi-2.0 dbus-daemon at-spi2-core)
 # The real browsers the opening run is tried with, and the session bus over which Firefox hands
 # an address to its running instance.
 CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)

@@ -1,9 +1,12 @@
 # shellcheck shell=bash
-# Sourced by the window tests: runs the calling test again on a private X server, with a
-# temporary home and runtime folder, and gives it the commands that drive the installed program.
+# Sourced by the window tests: runs the calling test again on a private X server and session
+# bus, with a temporary home and runtime folder, and gives it the commands that drive the
+# installed program. Its buttons are found by name in its accessibility tree (the session bus
+# starts the accessibility bus when the program asks for it), not by where they are drawn.
 if [ -z "${CORVANTIS_TEST_SESSION:-}" ]; then
     export CORVANTIS_TEST_SESSION=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" "$0" "$@"
+    exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
+        "$0" "$@"
 fi
 set -euo pipefail
 
@@ -19,6 +22,8 @@ end_session() {
 }
 trap end_session EXIT
 export HOME="$session/home" XDG_RUNTIME_DIR="$session/runtime" QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+# Qt's accessibility bridge otherwise waits for the desktop's accessibility setting.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset XDG_CONFIG_HOME WAYLAND_DISPLAY
 mkdir "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 settings="$HOME/.config/Pellamark/Corvantis"
@@ -39,9 +44,9 @@ start_program() {
     sleep 0.3 # its first paint
 }
 
-# Clicks at a point of the window, in pixels.
-click() {
-    xdotool mousemove --window "$window" "$1" "$2" click 1
+# Presses the window's button of this name, and returns once the program has handled it.
+press() {
+    debian/tests/press-button "$1" || fail "could not press \"$1\""
 }
 
 close_window() {

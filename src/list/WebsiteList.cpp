@@ -52,40 +52,30 @@ void WebsiteList::setChecked(int row, bool checked) {
     emit dataChanged(cell, cell, {Qt::CheckStateRole});
 }
 
-QByteArray& WebsiteList::blockWithRoomFor(qsizetype bytes) {
-    const bool fits =
-        openBlock_ && blocks_[*openBlock_].capacity() - blocks_[*openBlock_].size() >= bytes;
-    if (!fits) {
-        blocks_.emplace_back();
-        blocks_.back().reserve(std::max(blockBytes, bytes));
-        openBlock_ = blocks_.size() - 1;
-    }
-    return blocks_[*openBlock_];
+void WebsiteList::openBlock(qsizetype bytes) {
+    // The bytes past what is filled are never read, so they stay uninitialized, and pages the
+    // texts never reach are never touched.
+    blocks_.emplace_back(std::max(blockBytes, bytes), Qt::Uninitialized);
+    openData_ = blocks_.back().data();
+    openBlock_ = static_cast<std::uint32_t>(blocks_.size() - 1);
+    openFilled_ = 0;
+    openSize_ = blocks_.back().size();
 }
 
 void WebsiteList::storeUtf8(QByteArrayView utf8) {
     checkEntryLength(utf8.size());
-    QByteArray& block = blockWithRoomFor(utf8.size());
-    entries_.push_back({block.size(), static_cast<std::uint32_t>(utf8.size()),
-                        static_cast<std::uint32_t>(*openBlock_), false});
-    block.append(utf8);
+    std::copy(utf8.begin(), utf8.end(), roomFor(utf8.size()));
+    keepStored(utf8.size());
 }
 
 void WebsiteList::store(QStringView text) {
     // Room for the longest encoding first; the block keeps what the text really took.
-    const qsizetype most = text.size() * 3;
-    QByteArray& block = blockWithRoomFor(most);
-    const qsizetype start = block.size();
-    block.resize(start + most);
+    char* start = roomFor(text.size() * 3);
     QStringEncoder encoder(QStringConverter::Utf8);
-    char* end = encoder.appendToBuffer(block.data() + start, text);
-    block.truncate(end - block.constData());
-    const qsizetype length = block.size() - start;
-    if (length > longestEntryBytes)
-        block.truncate(start); // not kept: the check throws
-    checkEntryLength(length);
-    entries_.push_back({start, static_cast<std::uint32_t>(length),
-                        static_cast<std::uint32_t>(*openBlock_), false});
+    const char* end = encoder.appendToBuffer(start, text);
+    const qsizetype length = end - start;
+    checkEntryLength(length); // a text too long is not kept: its bytes count as unused
+    keepStored(length);
 }
 
 void WebsiteList::announceStored() {
@@ -164,7 +154,7 @@ void WebsiteList::clear() {
     entries_.shrink_to_fit();
     blocks_.clear();
     blocks_.shrink_to_fit();
-    openBlock_.reset();
+    openData_ = nullptr; // the next text opens a block
     announced_ = 0;
     endResetModel();
 }

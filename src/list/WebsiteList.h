@@ -8,7 +8,6 @@
 #include <QStringView>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <vector>
 
 // The website entries that ListView1 shows: one address text and a check mark each, in the
@@ -95,16 +94,32 @@ private:
     // Copies text into the block being filled; the entry is not yet shown to the views.
     void store(QStringView text);
     void storeUtf8(QByteArrayView utf8);
-    // The block being filled, with room for `bytes` more.
-    QByteArray& blockWithRoomFor(qsizetype bytes);
+    // Where the next text goes in the block being filled, with room for `bytes` more; opens a
+    // new block when it has not. Inline, as is keepStored: the import calls both per entry.
+    char* roomFor(qsizetype bytes) {
+        if (openData_ == nullptr || openSize_ - openFilled_ < bytes)
+            openBlock(bytes);
+        return openData_ + openFilled_;
+    }
+    void openBlock(qsizetype bytes);
+    // Keeps the `bytes` just written at roomFor's place as the next entry.
+    void keepStored(qsizetype bytes) {
+        entries_.push_back({openFilled_, static_cast<std::uint32_t>(bytes), openBlock_, false});
+        openFilled_ += bytes;
+    }
     void reserveForSplit(QByteArrayView utf8Text, char separator);
     // Tells the views about the entries stored since the last announcement.
     void announceStored();
 
     std::vector<QByteArray> blocks_;
-    // The block that new texts are copied into; a stored value taken over as a block is never
-    // written to.
-    std::optional<size_t> openBlock_;
+    // The block that new texts are copied into, and how many of its bytes they fill; a stored
+    // value taken over as a block is never written to. The open block is made at its full size
+    // and filled through its data pointer, so that a stored text costs a copy and a compare
+    // rather than a QByteArray append.
+    char* openData_ = nullptr; // none yet
+    std::uint32_t openBlock_ = 0;
+    qsizetype openFilled_ = 0;
+    qsizetype openSize_ = 0;
     std::vector<Entry> entries_;
     int announced_ = 0; // entries the views have been told about
     QStringList captions_;

@@ -57,6 +57,14 @@ private slots:
         QCOMPARE(fileBytes(root.path() + "/Pellamark/Corvantis/No of Websites"), QByteArray());
         QCOMPARE(store.read(app, section, "Websites", "x"), value);
         QCOMPARE(store.read(app, section, "No of Websites", "3"), QString());
+        // A new file gets read and write for all, less the umask, as any new file does.
+        const mode_t umaskBefore = ::umask(022);
+        store.write(app, section, "New", "x");
+        ::umask(umaskBefore);
+        struct stat made {};
+        QCOMPARE(::stat(QFile::encodeName(store.pathOf(app, section, "New")).constData(), &made),
+                 0);
+        QCOMPARE(made.st_mode & 07777, mode_t(0644));
     }
 
     void handEditedFilesReadAsTyped() {
@@ -290,6 +298,12 @@ private slots:
         QVERIFY(own.writeLine(":1"));
         QCOMPARE(own.readLine(255), QByteArray(":1"));
         QCOMPARE(fileBytes(path), QByteArray(":1\nonger first line\nsecond\n"));
+        // A line of one byte, or of the longest length, is read whole; a longer one not at all.
+        QVERIFY(own.writeLine("x"));
+        QCOMPARE(own.readLine(255), QByteArray("x"));
+        QVERIFY(own.writeLine(QByteArray(255, 'x')));
+        QCOMPARE(own.readLine(255), QByteArray(255, 'x'));
+        QCOMPARE(own.readLine(254), QByteArray());
         QVERIFY(own.isStillAtPath());
         QVERIFY(QFile::remove(path));
         QVERIFY(!own.isStillAtPath());

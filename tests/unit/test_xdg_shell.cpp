@@ -1,4 +1,6 @@
 #include "RecordingXdgOpen.h"
+#include "TestFiles.h"
+#include "base/AtomicFileWriter.h"
 #include "base/FileDescriptor.h"
 #include "opener/DefaultBrowserCommand.h"
 #include "opener/RunningBrowserShell.h"
@@ -6,6 +8,7 @@
 
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -50,6 +53,45 @@ private slots:
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].arguments, QByteArrayList{address.toUtf8()});
         QCOMPARE(calls[0].workingFolder, QByteArray("/"));
+    }
+
+    // The browser a launcher may become starts as a fresh program does, whatever this one
+    // blocks, ignores or has open: not deaf to SIGTERM or SIGINT, holding no file being saved.
+    // This launcher writes its signal sets before it forks (dash clears the mask then).
+    void theLauncherStartsWithDefaultSignalHandlingAndNoFileOfOurs() {
+        QTemporaryDir bin;
+        const QString launcher = bin.filePath(QStringLiteral("xdg-open"));
+        writeFixture(launcher,
+                     "#!/bin/sh\nwhile read -r line; do echo \"$line\"; done "
+                     "</proc/$$/status >\"$0.state\"\nls -l /proc/$$/fd >>\"$0.state\"\n");
+        QFile::setPermissions(launcher, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        sigset_t terminate;
+        sigemptyset(&terminate);
+        sigaddset(&terminate, SIGTERM);
+        QCOMPARE(::pthread_sigmask(SIG_BLOCK, &terminate, nullptr), 0);
+        QVERIFY(std::signal(SIGINT, SIG_IGN) != SIG_ERR);
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] {
+            std::signal(SIGINT, SIG_DFL);
+            ::pthread_sigmask(SIG_UNBLOCK, &terminate, nullptr);
+            qputenv("PATH", path);
+        });
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        AtomicFileWriter file(bin.filePath(QStringLiteral("list.txt")));
+        file.open();
+        XdgShell shell;
+        shell.open(QStringLiteral("http://state"));
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+        QFile state(launcher + QStringLiteral(".state"));
+        QVERIFY(state.open(QIODevice::ReadOnly));
+        const QByteArray written = state.readAll();
+        const auto has = [&written](const char* set, int signal) {
+            const qsizetype at = written.indexOf(set) + 8;
+            return (written.mid(at, 16).toULongLong(nullptr, 16) >> (signal - 1) & 1) != 0;
+        };
+        QVERIFY2(written.contains("SigBlk:") && !has("SigBlk:", SIGTERM) && !has("SigIgn:", SIGINT),
+                 written.constData());
+        QVERIFY2(!written.contains("list.txt"), written.constData());
     }
 
     void failedLaunchersAreCountedWithWhatTheyWrote() {
