@@ -16,6 +16,13 @@ public:
     struct FailedHandOffs {
         int count = 0;
         QString firstError; // what the first of them said: its first and last lines of error output
+
+        // Counts `failures` more hand-offs that failed; `why` is kept if they are the first.
+        void add(int failures, const QString& why) {
+            if (count == 0 && failures > 0)
+                firstError = why;
+            count += failures;
+        }
     };
 
     virtual ~Shell() = default;

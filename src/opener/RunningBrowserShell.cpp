@@ -40,9 +40,8 @@ bool RunningBrowserShell::everyHandOffFinished() const {
 
 Shell::FailedHandOffs RunningBrowserShell::takeFailedHandOffs() {
     FailedHandOffs failed = launcherShell_.takeFailedHandOffs();
-    if (failed.count == 0)
-        failed.firstError = failed_.firstError;
-    failed.count += std::exchange(failed_, {}).count;
+    const FailedHandOffs launched = std::exchange(failed_, {});
+    failed.add(launched.count, launched.firstError);
     // The run has ended: the next one finds out again whether the browser runs.
     browser_.reset();
     lookedUp_ = false;
@@ -80,13 +79,13 @@ void RunningBrowserShell::launchNext() {
             // A launch that outlived its wait had started the browser anew: never counted.
             if (&ended == launch_.get())
                 if (const auto failure = launchFailure(waitStatus, ended.errorOutput(), program))
-                    countFailures(addresses, *failure);
+                    failed_.add(addresses, *failure);
             endLaunchOnceSessionEnded();
         },
         [this] { endLaunchOnceSessionEnded(); });
     if (const int error = launch_->startError()) {
-        countFailures(addresses, QStringLiteral("%1 could not be started: %2")
-                                     .arg(browser_->arguments.first(), qt_error_string(error)));
+        failed_.add(addresses, QStringLiteral("%1 could not be started: %2")
+                                   .arg(browser_->arguments.first(), qt_error_string(error)));
         launch_.reset();
         return;
     }
@@ -118,10 +117,4 @@ void RunningBrowserShell::launchWaiting() {
         launchNext(); // leaves no launch under way when it could not be started
     if (!launch_ && held_)
         handThroughXdgOpen(*std::exchange(held_, std::nullopt));
-}
-
-void RunningBrowserShell::countFailures(int count, const QString& why) {
-    if (failed_.count == 0)
-        failed_.firstError = why;
-    failed_.count += count;
 }

@@ -47,7 +47,6 @@ private:
     void launchNext();
     void endLaunchOnceSessionEnded();
     void endLaunch();
-    void countFailures(int count, const QString& why);
 
     XdgShell& launcherShell_;
     CommandLookup findCommand_;

@@ -42,8 +42,7 @@ void SessionQuietWatch::watch(pid_t leader, std::function<void()> onQuiet) {
     leader_ = leader;
     onQuiet_ = std::move(onQuiet);
     quietSamples_ = 0;
-    bool anyProcess = false;
-    lastTimes_ = threadTimesOf(leader_, &anyProcess);
+    lastTimes_ = threadTimesOf(leader_).value_or(ThreadTimes{});
     sinceLastSample_.start();
     poll_.start();
 }
@@ -53,10 +52,11 @@ void SessionQuietWatch::stopWatching() {
     poll_.stop();
 }
 
-SessionQuietWatch::ThreadTimes SessionQuietWatch::threadTimesOf(pid_t leader, bool* anyProcess) {
-    ThreadTimes times;
+std::optional<SessionQuietWatch::ThreadTimes> SessionQuietWatch::threadTimesOf(pid_t leader) {
     const QList<pid_t> processes = sessionProcesses(leader);
-    *anyProcess = !processes.isEmpty();
+    if (processes.isEmpty())
+        return std::nullopt;
+    ThreadTimes times;
     for (const pid_t process : processes) {
         const QString tasks = QStringLiteral("/proc/%1/task").arg(process);
         const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -68,18 +68,17 @@ SessionQuietWatch::ThreadTimes SessionQuietWatch::threadTimesOf(pid_t leader, bo
 }
 
 void SessionQuietWatch::sample() {
-    bool anyProcess = false;
-    ThreadTimes times = threadTimesOf(leader_, &anyProcess);
-    if (!anyProcess) {
+    std::optional<ThreadTimes> times = threadTimesOf(leader_);
+    if (!times) {
         poll_.stop(); // the launcher and all it started have ended
         return;
     }
     const qint64 elapsed = sinceLastSample_.restart() * 1'000'000;
     qint64 busy = 0;
     // A thread started since the last sample has spent all its time in this span.
-    for (auto thread = times.cbegin(); thread != times.cend(); ++thread)
+    for (auto thread = times->cbegin(); thread != times->cend(); ++thread)
         busy += thread.value() - lastTimes_.value(thread.key(), 0);
-    lastTimes_ = std::move(times);
+    lastTimes_ = *std::move(times);
     quietSamples_ = static_cast<double>(busy) < quietShare * static_cast<double>(elapsed)
                         ? quietSamples_ + 1
                         : 0;

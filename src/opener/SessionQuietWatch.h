@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <sys/types.h>
 
 // Tells when the processes of a launcher's session have settled: for `quietSpan` together, they
@@ -35,7 +36,8 @@ public:
 private:
     using ThreadTimes = QHash<qint64, qint64>; // thread id -> nanoseconds run or waiting to run
 
-    static ThreadTimes threadTimesOf(pid_t leader, bool* anyProcess);
+    // Nothing once no process of the session is left.
+    static std::optional<ThreadTimes> threadTimesOf(pid_t leader);
     void sample();
 
     pid_t leader_ = 0;

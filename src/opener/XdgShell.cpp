@@ -28,13 +28,13 @@ Shell::HandOff XdgShell::open(const QString& address) {
             if (round == failuresTaken_)
                 if (const auto failure =
                         launchFailure(waitStatus, ended.errorOutput(), QStringLiteral("xdg-open")))
-                    countFailure(*failure);
+                    failed_.add(1, *failure);
             endWaitOnceSessionEnded();
         },
         [this] { endWaitOnceSessionEnded(); });
     if (const int error = launcher->startError()) {
-        countFailure(
-            QStringLiteral("xdg-open could not be started: %1").arg(qt_error_string(error)));
+        failed_.add(
+            1, QStringLiteral("xdg-open could not be started: %1").arg(qt_error_string(error)));
         return HandOff::started; // nothing to wait for
     }
     waitingFor_ = launchers_.emplace_back(std::move(launcher)).get();
@@ -70,11 +70,6 @@ void XdgShell::endWait() {
 Shell::FailedHandOffs XdgShell::takeFailedHandOffs() {
     ++failuresTaken_;
     return std::exchange(failed_, {});
-}
-
-void XdgShell::countFailure(const QString& why) {
-    if (failed_.count++ == 0)
-        failed_.firstError = why;
 }
 
 int XdgShell::launchersRunning() const {

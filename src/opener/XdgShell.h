@@ -45,7 +45,6 @@ public:
     int failuresNotTaken() const { return failed_.count; }
 
 private:
-    void countFailure(const QString& why);
     void endWaitOnceSessionEnded();
     void endWaitOnceSettled();
     void endWait();
