@@ -81,6 +81,19 @@ std::optional<QString> desktopEntryFile(const QString& entryName,
     return std::nullopt;
 }
 
+// Whether the xdg-open first in PATH is xdg-utils' script, whose generic way the look-up
+// follows. Another one (a wrapper of the user's, a recorder) may do anything with an address: it
+// is read, never run, for running it would hand an address over.
+bool xdgOpenIsXdgUtils() {
+    constexpr qint64 longestScript = 1 << 20;
+    QFile script(QStandardPaths::findExecutable(QStringLiteral("xdg-open")));
+    if (script.fileName().isEmpty() || !script.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = script.read(longestScript);
+    return text.startsWith("#!") && text.contains("\n#   xdg-open\n") &&
+           text.contains("\nopen_generic()");
+}
+
 // The command xdg-open runs for an address of `scheme`, its program found in PATH.
 std::optional<BrowserCommand> commandForScheme(const QString& scheme,
                                                const QProcessEnvironment& environment) {
@@ -192,7 +205,7 @@ bool environmentChoosesGenericWay(const QProcessEnvironment& environment) {
 
 std::optional<BrowserCommand> defaultBrowserCommand() {
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    if (!environmentChoosesGenericWay(environment))
+    if (!environmentChoosesGenericWay(environment) || !xdgOpenIsXdgUtils())
         return std::nullopt;
     if (sessionNamesDesktop().value_or(true))
         return std::nullopt;

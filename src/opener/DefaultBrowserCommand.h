@@ -14,7 +14,8 @@
 // the address in place of the field code. On GNOME, KDE, Xfce and the other desktops xdg-open
 // hands the address to the desktop's own opener, whose choice of browser may follow other
 // settings: there, and for any entry that xdg-open might read differently from the desktop-entry
-// rules, nothing is known and the caller keeps handing over through xdg-open.
+// rules, nothing is known and the caller keeps handing over through xdg-open. Nor where the
+// xdg-open first in PATH is not xdg-utils' own: the user's wrapper decides for itself.
 struct BrowserCommand {
     QStringList arguments;     // the program first, as xdg-open finds it in PATH
     qsizetype addressesAt = 0; // where the addresses go: the place of the entry's %U or %u

@@ -19,16 +19,18 @@ namespace {
 
 using Browser = TestBrowserHome::Browser;
 
-// An xdg-open first on PATH that notes each address and then runs the real one in its place.
+// A copy of the real xdg-open first on PATH that notes each address before it goes on as the
+// real one: still xdg-utils' script, which the program trusts to take its generic way.
 class NotingXdgOpen {
 public:
     NotingXdgOpen() {
-        const QString real = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        QFile real(QStandardPaths::findExecutable(QStringLiteral("xdg-open")));
         QFile script(folder_.path() + QStringLiteral("/xdg-open"));
-        if (real.isEmpty() || !script.open(QIODevice::WriteOnly))
+        if (!real.open(QIODevice::ReadOnly) || !script.open(QIODevice::WriteOnly))
             qFatal("cannot put a noting xdg-open in front of the real one");
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + logPath().toUtf8() + "'\nexec '" +
-                     real.toUtf8() + "' \"$@\"\n");
+        const QByteArray shebang = real.readLine();
+        script.write(shebang + "printf '%s\\n' \"$1\" >> '" + logPath().toUtf8() + "'\n" +
+                     real.readAll());
         script.setPermissions(script.permissions() | QFile::ExeOwner);
     }
     QString pathWithNoterFirst() const {
@@ -198,6 +200,8 @@ private slots:
         // Through xdg-open, or straight to the browser's entry once it was known to run.
         const QStringList handed = noter.handed() + home.launchedDirectly();
         QCOMPARE(handed.size(), count);
+        // Under a bare window manager, the picks after the first go straight to a running browser.
+        QVERIFY(!running || !desktop.isEmpty() || !home.launchedDirectly().isEmpty());
         QVERIFY2(
             sorted(shownPages()) == sorted(handed),
             qPrintable(QStringLiteral("shown: %1\nreloaded: %2\nasked for: %3")

@@ -275,24 +275,30 @@ private slots:
     void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes_data() {
         QTest::addColumn<QByteArray>("desktop");
         QTest::addColumn<QByteArray>("exec");
-        QTest::addColumn<QString>("subfolder"); // of the user's applications folder
-        QTest::addColumn<QString>("program");   // as launched; none: not certain
+        QTest::addColumn<QString>("subfolder");  // of the user's applications folder
+        QTest::addColumn<QString>("program");    // as launched; none: not certain
+        QTest::addColumn<bool>("recorderFirst"); // in PATH, instead of xdg-utils' xdg-open
         const QString inPath = QStandardPaths::findExecutable("true");
-        QTest::addRow("bare") << QByteArray() << QByteArray("true --x %u") << QString() << inPath;
+        QTest::addRow("bare") << QByteArray() << QByteArray("true --x %u") << QString() << inPath
+                              << false;
+        QTest::addRow("another xdg-open first")
+            << QByteArray() << QByteArray("true --x %u") << QString() << QString() << true;
         QTest::addRow("absolute program")
-            << QByteArray() << inPath.toUtf8() + " --x %u" << QString() << inPath;
+            << QByteArray() << inPath.toUtf8() + " --x %u" << QString() << inPath << false;
         QTest::addRow("GNOME") << QByteArray("GNOME") << QByteArray("true --x %u") << QString()
-                               << QString();
+                               << QString() << false;
         QTest::addRow("relative program")
-            << QByteArray() << QByteArray("bin/true %u") << QString() << QString();
+            << QByteArray() << QByteArray("bin/true %u") << QString() << QString() << false;
         QTest::addRow("searched subfolder")
-            << QByteArray() << QByteArray("true --x %u") << "sub" << QString();
+            << QByteArray() << QByteArray("true --x %u") << "sub" << QString() << false;
     }
     void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes() {
         QFETCH(QByteArray, desktop);
         QFETCH(QByteArray, exec);
         QFETCH(QString, subfolder);
         QFETCH(QString, program);
+        QFETCH(bool, recorderFirst);
+        const QByteArray path = qgetenv("PATH");
         QTemporaryDir home;
         const QString user = home.path() + "/user/applications/";
         const QString system = home.path() + "/system/applications/";
@@ -313,7 +319,8 @@ private slots:
             {"XDG_CONFIG_HOME", (home.path() + "/config").toUtf8()},
             {"XDG_DATA_HOME", (home.path() + "/user").toUtf8()},
             {"XDG_DATA_DIRS", (home.path() + "/system").toUtf8()},
-            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere"}};
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere"},
+            {"PATH", recorderFirst ? path : path.sliced(path.indexOf(':') + 1)}};
         QList<QByteArray> before;
         for (const auto& [name, value] : settings) {
             before.append(qgetenv(name));
