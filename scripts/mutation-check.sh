@@ -295,8 +295,7 @@ class Project:
         if tests is not None and not self.options.build_command:
             command += " --target " + " ".join(shlex.quote(t) for t in self.targets_but_tests() + tests)
         with open(log, "w") as out:
-            return subprocess.run(command, shell=True, cwd=self.repo, stdout=out,
-                                  stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL).returncode == 0
+            return run_as_group(command, out, None, shell=True, cwd=self.repo) == 0
 
     def targets_but_tests(self):
         if not hasattr(self, "_targets"):
@@ -350,24 +349,32 @@ def quick_exclusion(repo):
         return "browsers|package"
 
 
+def run_as_group(command, out, limit, **options):
+    """The exit code of a command run in a process group of its own, or None when it ran out
+    of time. However this ends, nothing of the group outlives it: a compiler left running would
+    write a mutant's object after its source was put back, and the build would keep it."""
+    process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT,
+                               stdin=subprocess.DEVNULL, start_new_session=True, **options)
+    try:
+        return process.wait(timeout=limit)
+    except subprocess.TimeoutExpired:
+        return None
+    finally:
+        try:
+            os.killpg(process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        process.wait()
+
+
 def run_test(test, limit, log):
     """'passed', 'failed' or 'timed out', and the seconds it took."""
     name, command, environment, folder = test
     started = time.monotonic()
     with open(log, "w") as out:
-        process = subprocess.Popen(command, cwd=folder, env={**os.environ, **environment},
-                                   stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
-                                   start_new_session=True)
-        try:
-            code = process.wait(timeout=limit)
-        except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGKILL)
-            process.wait()
-            return "timed out", time.monotonic() - started
-        finally:
-            if process.poll() is None:
-                os.killpg(process.pid, signal.SIGKILL)
-                process.wait()
+        code = run_as_group(command, out, limit, cwd=folder, env={**os.environ, **environment})
+    if code is None:
+        return "timed out", time.monotonic() - started
     return ("passed" if code == 0 else "failed"), time.monotonic() - started
 
 
@@ -441,9 +448,14 @@ class State:
     def __init__(self, path, fresh):
         self.path = path
         self.data = {"results": {}, "baseline": {}, "in_flight": None}
-        if not fresh and os.path.isfile(path):
+        if os.path.isfile(path):
             with open(path) as f:
-                self.data = json.load(f)
+                stored = json.load(f)
+            # A fresh run forgets the results, never a file still to be put back.
+            if fresh:
+                self.data["in_flight"] = stored.get("in_flight")
+            else:
+                self.data = stored
 
     def save(self):
         temporary = self.path + ".new"
@@ -453,7 +465,7 @@ class State:
 
 
 def restore(repo, state):
-    """Puts back a file that a stopped run left mutated."""
+    """Puts back the file a mutant is in, and names it."""
     flight = state.data.get("in_flight")
     if flight:
         with open(os.path.join(repo, flight["file"]), "w", encoding="utf-8",
@@ -461,6 +473,8 @@ def restore(repo, state):
             f.write(flight["content"])
         state.data["in_flight"] = None
         state.save()
+        return flight["file"]
+    return None
 
 
 def apply(repo, state, mutant):
@@ -570,7 +584,9 @@ def main():
     project = Project(options)
     os.makedirs(project.build, exist_ok=True)
     state = State(os.path.join(project.build, "mutation-state.json"), options.fresh)
-    restore(options.repo, state)
+    left = restore(options.repo, state)
+    if left:
+        print("put back %s, which a stopped run had left mutated" % left, flush=True)
     mutants = select(options)
     if options.list:
         for mutant in mutants:
@@ -581,8 +597,10 @@ def main():
         print("No line to mutate.")
         return 0
 
-    # Every way out of here (the end, Ctrl-C, SIGTERM) puts the mutated file back.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    # Every way out of here but SIGKILL (the end, Ctrl-C, SIGTERM, a closed terminal or ended
+    # session) puts the mutated file back; after SIGKILL, the next run does.
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, lambda received, _: sys.exit(128 + received))
     logs = os.path.join(project.build, "mutation-logs")
     os.makedirs(logs, exist_ok=True)
     x_server = start_x_server()
