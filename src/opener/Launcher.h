@@ -10,10 +10,10 @@
 #include <memory>
 #include <sys/types.h>
 
-// One xdg-open, started for one address in a session of its own (or another launching command), and
-// reaped when it exits. While the run waits for it, its exit and the end of its session are watched
-// and its error output is kept; letGo() keeps only what it said, so that a launcher that lives on
-// (it has become the browser) holds no descriptor of this program.
+// One launching command (xdg-open with one address, or a browser's own command line), started in
+// a session of its own and reaped when it exits. While the run waits for it, its exit and the end
+// of its session are watched and its error output is kept; letGo() keeps only what it said, so
+// that a launcher that lives on (it has become the browser) holds no descriptor of this program.
 class Launcher {
 public:
     // Starts `xdg-open ADDRESS`. onExit hears it reaped with its wait status; onSessionEnded,

@@ -92,7 +92,7 @@ void RunningBrowserShell::launchNext() {
     // The browser was closed during the run and this launch starts it anew: as long as a
     // starting browser needs, as for a hand-off through xdg-open. Its end is heard from the
     // event loop, as its exit is.
-    settleTimer_.start(XdgShell::defaultSettleTime);
+    settleTimer_.start(launcherShell_.settleTime());
 }
 
 void RunningBrowserShell::endLaunchOnceSessionEnded() {

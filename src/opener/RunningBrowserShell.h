@@ -58,7 +58,6 @@ private:
     std::optional<QString> held_;      // any other address, until the launches before it have ended
     std::unique_ptr<Launcher> launch_; // the launch under way
     std::vector<std::unique_ptr<Launcher>> startedBrowsers_; // launches that became the browser
-    qsizetype launched_ = 0;                                 // addresses in it
     QTimer settleTimer_;
     FailedHandOffs failed_;
 };

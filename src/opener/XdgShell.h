@@ -38,6 +38,8 @@ public:
 
     // xdg-open processes started and not yet reaped.
     int launchersRunning() const;
+    // The longest wait for one hand-off.
+    std::chrono::milliseconds settleTime() const { return settleTime_; }
     // The last hand-off ended with the end of its launcher's whole session: whatever took the
     // address (a running browser) was already running.
     bool lastHandOffEndedWithSession() const { return lastEndedWithSession_; }

@@ -18,13 +18,16 @@ class TestXdgShell : public QObject {
 
     // Fails as xdg-open does without a usable browser for a "fail" address; for a "linger" one,
     // fails only once the test lets it go on, as a browser started by xdg-open may end; for a
-    // "late" one, leaves a program that writes to its error output after a while.
+    // "late" one, leaves a program that writes to its error output after a while; a "slow" one
+    // ends once the test lets it, or after 20 s.
     RecordingXdgOpen recorder{
         "case \"$1\" in\n"
         "*fail*) echo 'xdg-open: 882: links: not found' >&2\n"
         "  echo \"xdg-open: no method available for opening '$1'\" >&2; exit 3;;\n"
         "*linger*) while [ ! -e \"${0%/*}/go-on\" ]; do sleep 0.05; done; exit 3;;\n"
         "*late*) (sleep 1; echo late >&2 && touch \"${0%/*}/wrote-late\") & ;;\n"
+        "*slow*) for _ in $(seq 400); do [ -e \"${0%/*}/stop-slow\" ] && break; sleep 0.05; "
+        "done;;\n"
         "esac\n"};
 
     // The recorded calls, each as its arguments joined by spaces, sorted.
@@ -172,6 +175,16 @@ private slots:
                                                          "http://a/1",
                                                          "http://a/5"}
                                           << 0;
+        // Each launch outlives the settle time (the browser was started anew): the run goes on.
+        QTest::addRow("starts the browser anew")
+            << true << "browser-slow"
+            << QStringList{"browser-slow http://a/2 --tab",
+                           "browser-slow http://a/3 http://a/3 --tab",
+                           "browser-slow http://a/6 --tab",
+                           "ftp://a/4",
+                           "http://a/1",
+                           "http://a/5"}
+            << 0;
         QTest::addRow("not started") << false << "/nowhere/browser"
                                      << QStringList{"ftp://a/4", "http://a/1", "http://a/5"} << 4;
     }
@@ -183,7 +196,8 @@ private slots:
         for (const QString& file : QDir(recorder.binFolder() + "/calls").entryList(QDir::Files))
             QFile::remove(recorder.binFolder() + "/calls/" + file);
         QFile::remove(recorder.binFolder() + "/wrote-late");
-        XdgShell launcherShell;
+        QFile::remove(recorder.binFolder() + "/stop-slow");
+        XdgShell launcherShell(std::chrono::seconds(3)); // well beyond the "late" program's second
         int lookUps = 0;
         RunningBrowserShell shell(launcherShell, [&] {
             ++lookUps;
@@ -210,6 +224,7 @@ private slots:
         calls.sort();
         QCOMPARE(recordedCalls(), calls);
         QCOMPARE(lookUps, 1);
+        QVERIFY(QFile(recorder.binFolder() + "/stop-slow").open(QIODevice::WriteOnly));
     }
 
     void whereXdgOpenRunsTheEntryItselfAndHow_data() {
