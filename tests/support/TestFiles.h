@@ -8,6 +8,11 @@
 #include <QFileInfo>
 #include <QStringList>
 
+// The descriptors this test program holds open.
+inline int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
+}
+
 // Writes a fixture file, creating its folder; a test cannot go on without it.
 inline void writeFixture(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

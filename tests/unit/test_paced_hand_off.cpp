@@ -2,6 +2,7 @@
 // takes a while to start: every pick reaches one instance, and no launcher is left unreaped.
 #include "FakeCommandView.h"
 #include "FakeSingleInstanceBrowser.h"
+#include "TestFiles.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
 #include "commands/OpeningRun.h"
@@ -31,10 +32,6 @@ int zombieChildren() {
         zombies += fields.size() > 1 && fields[0] == "Z" && fields[1].toLongLong() == getpid();
     }
     return zombies;
-}
-
-int openDescriptors() {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files).size());
 }
 
 // Runs the opening run over a list of 20 local pages, with `count` picks.

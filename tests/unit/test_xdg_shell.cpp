@@ -197,6 +197,9 @@ private slots:
             QFile::remove(recorder.binFolder() + "/calls/" + file);
         QFile::remove(recorder.binFolder() + "/wrote-late");
         QFile::remove(recorder.binFolder() + "/stop-slow");
+        const QByteArray display = qgetenv("DISPLAY");
+        qunsetenv("DISPLAY"); // the one connection to the display is not a launch's
+        const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", display); });
         // Short enough for a launch to outlive it well within the waits below.
         XdgShell launcherShell(program.endsWith("slow") ? std::chrono::seconds(3)
                                                         : XdgShell::defaultSettleTime);
@@ -207,6 +210,7 @@ private slots:
                 return BrowserCommand{{program, "--tab"}, 1, takesList};
             return BrowserCommand{{"xdg-open", program, "--tab"}, 2, takesList};
         });
+        const int descriptorsBefore = openDescriptors();
         // A failed hand-off before does not keep the next one from telling that the browser runs.
         for (const char* address : {"http://fail/0", "http://a/1"}) {
             shell.open(address);
@@ -226,6 +230,7 @@ private slots:
         calls.sort();
         QCOMPARE(recordedCalls(), calls);
         QCOMPARE(lookUps, 1);
+        QCOMPARE(openDescriptors(), descriptorsBefore); // none held by a launch that lives on
         QVERIFY(QFile(recorder.binFolder() + "/stop-slow").open(QIODevice::WriteOnly));
         if (program.endsWith("slow"))
             QTest::qWait(1000); // a launch that started the browser anew ends, none under way
