@@ -18,22 +18,6 @@
 
 namespace {
 
-// Children of this process that have ended and were never reaped.
-int zombieChildren() {
-    int zombies = 0;
-    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (processes.hasNext()) {
-        QFile stat(processes.next() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold blanks, so read from its last ')'.
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        zombies += fields.size() > 1 && fields[0] == "Z" && fields[1].toLongLong() == getpid();
-    }
-    return zombies;
-}
-
 // Runs the opening run over a list of 20 local pages, with `count` picks.
 void runPicks(XdgShell& shell, int count) {
     TestPlatform env;

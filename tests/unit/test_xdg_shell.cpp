@@ -234,6 +234,7 @@ private slots:
         QVERIFY(QFile(recorder.binFolder() + "/stop-slow").open(QIODevice::WriteOnly));
         if (program.endsWith("slow"))
             QTest::qWait(1000); // a launch that started the browser anew ends, none under way
+        QTRY_COMPARE_WITH_TIMEOUT(zombieChildren(), 0, 5000); // and is reaped
     }
 
     void whereXdgOpenRunsTheEntryItselfAndHow_data() {
