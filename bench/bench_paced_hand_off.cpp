@@ -134,7 +134,7 @@ public:
     HandOff open(const QString& address) override { return chosen->open(address); }
     bool handOffFinished() const override { return chosen->handOffFinished(); }
     bool everyHandOffFinished() const override { return chosen->everyHandOffFinished(); }
-    FailedHandOffs takeFailedHandOffs() override { return chosen->takeFailedHandOffs(); }
+    FailedHandOffs endRun() override { return chosen->endRun(); }
     Shell* chosen;
 };
 

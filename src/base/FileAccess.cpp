@@ -92,16 +92,3 @@ void openClosedStandardDescriptors() {
             ::close(opened); // the number was taken meanwhile: nothing left to fill
     }
 }
-
-FileDescriptor openUnnamedTemporaryFile() {
-    const QByteArray folder = QFile::encodeName(QDir::tempPath());
-    FileDescriptor file(
-        ::open(folder.constData(), O_TMPFILE | O_RDWR | O_APPEND | O_CLOEXEC, 0600));
-    if (file.isOpen())
-        return file;
-    QByteArray pattern = folder + "/corvantis-launcher-XXXXXX";
-    file = FileDescriptor(::mkostemp(pattern.data(), O_APPEND | O_CLOEXEC));
-    if (file.isOpen())
-        ::unlink(pattern.constData());
-    return file;
-}

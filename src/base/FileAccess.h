@@ -43,8 +43,3 @@ bool copyFile(const QString& source, const QString& target);
 // Opens descriptors 0, 1 and 2 on /dev/null where the caller left them closed, so that no file
 // the program opens later takes their place (and gets its warnings written into it).
 void openClosedStandardDescriptors();
-
-// A new file nobody else can open by name, for writing (always at its end, whoever writes) and
-// reading: unnamed in the temporary folder, or, where the file system has no unnamed files, a
-// named one removed at once. Closed (isOpen() false) when neither can be made.
-FileDescriptor openUnnamedTemporaryFile();

@@ -34,8 +34,9 @@ public:
     // True when every address given to open() has been handed over and its hand-off has
     // finished; a shell that hands over one address at a time is then handOffFinished().
     virtual bool everyHandOffFinished() const { return handOffFinished(); }
-    // The hand-offs since the last call that failed. One whose launcher is still running now
-    // has become the browser, or is on its way: it is never counted, not even if it fails later.
-    // A shell that cannot tell says none.
-    virtual FailedHandOffs takeFailedHandOffs() { return {}; }
+    // The run has ended: the hand-offs of it that failed. One whose launcher is still running
+    // now has become the browser, or is on its way: it is never counted, not even if it fails
+    // later. What the shell learnt during the run (that the browser runs) is forgotten: the next
+    // run finds out afresh. A shell that cannot tell says none.
+    virtual FailedHandOffs endRun() { return {}; }
 };

@@ -175,8 +175,7 @@ void openRandomWebsites(const WebsiteList& list, CommandView& view, Dialogs& dia
         return;
     endRun(view, trap);
     trap.run(reportSkippedEntries, [&] {
-        if (const QString notice = outcome.notice(n, services.shell.takeFailedHandOffs());
-            !notice.isEmpty())
+        if (const QString notice = outcome.notice(n, services.shell.endRun()); !notice.isEmpty())
             dialogs.notice(notice, appTitle);
     });
 }

@@ -1,11 +1,13 @@
 #include "opener/LauncherErrorOutput.h"
 
-#include "base/FileAccess.h"
 #include "base/TextDecoding.h"
+#include "opener/SessionSpawn.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 
@@ -15,10 +17,46 @@ namespace {
 constexpr qsizetype longestLineBytes = 1024;
 constexpr size_t readSize = 4096;
 
+// The relay: copies its standard input (kept as descriptor 3, since a job in the background
+// reads /dev/null) to its error output; should that fail (the terminal has
+// gone), it reads on into nothing, so that the writer is never answered with SIGPIPE. It runs in
+// the background, so that the shell that starts it ends at once, and whoever reaps orphans reaps
+// it when the last writer has closed the pipe.
+const QList<QByteArray> relayCommand{"sh", "-c",
+                                     "exec 3<&0; { cat <&3 >&2; exec cat <&3 >/dev/null; } &"};
+
+// Writes all of `bytes` to this program's own error output, as far as it takes them.
+void passOn(QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        const ssize_t written = ::write(STDERR_FILENO, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        bytes = bytes.sliced(written);
+    }
+}
+
 } // namespace
 
-// Every writer appends, whatever its offset: a launcher's children share its own.
-LauncherErrorOutput::LauncherErrorOutput() : file_(openUnnamedTemporaryFile()) {}
+LauncherErrorOutput::LauncherErrorOutput() {
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return;
+    readEnd_ = FileDescriptor(ends[0]);
+    writeEnd_ = FileDescriptor(ends[1]);
+    ::fcntl(readEnd_.get(), F_SETFL, O_NONBLOCK);
+    arrivals_.setSocket(readEnd_.get());
+    QObject::connect(&arrivals_, &QSocketNotifier::activated, &arrivals_, [this] {
+        if (!readWhatHasCome())
+            arrivals_.setEnabled(false); // every writer has closed it
+    });
+    arrivals_.setEnabled(true);
+}
+
+void LauncherErrorOutput::launcherStarted() {
+    writeEnd_.close();
+}
 
 QString LauncherErrorOutput::firstAndLastLines() {
     readWhatHasCome();
@@ -32,21 +70,38 @@ QString LauncherErrorOutput::firstAndLastLines() {
 }
 
 void LauncherErrorOutput::letGo() {
-    readWhatHasCome();
-    file_.close();
+    arrivals_.setEnabled(false); // before its descriptor is closed
+    writeEnd_.close();
+    if (readEnd_.isOpen() && readWhatHasCome())
+        startRelay();
+    readEnd_.close();
 }
 
-void LauncherErrorOutput::readWhatHasCome() {
+bool LauncherErrorOutput::readWhatHasCome() {
     std::array<char, readSize> buffer{};
-    while (file_.isOpen()) {
-        // At this program's own position: reading must not move the one the launcher writes at.
-        const ssize_t got = ::pread(file_.get(), buffer.data(), buffer.size(), readUpTo_);
+    while (readEnd_.isOpen()) {
+        const ssize_t got = ::read(readEnd_.get(), buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
-            return;
-        readUpTo_ += got;
+        if (got < 0)
+            return errno == EAGAIN; // nothing more for now, and a writer still holds it
+        if (got == 0)
+            return false;
+        passOn(QByteArrayView(buffer.data(), got));
         take(QByteArrayView(buffer.data(), got));
+    }
+    return false;
+}
+
+void LauncherErrorOutput::startRelay() {
+    ::fcntl(readEnd_.get(), F_SETFL, 0); // the relay's cat waits for input; this end is closed next
+    pid_t shell = 0;
+    if (spawnInSession(relayCommand, {readEnd_.get(), -1}, shell) != 0)
+        return; // the writer gets SIGPIPE at its next line, as without a relay
+    // The shell only forks the relay and ends, about as soon as the spawn has returned: reaped
+    // here, so that no child of this program is left for the relay.
+    int status = 0;
+    while (::waitpid(shell, &status, 0) < 0 && errno == EINTR) {
     }
 }
 

@@ -1,23 +1,25 @@
 #include "opener/RunningBrowserShell.h"
 
 #include "opener/HandOverRule.h"
-#include "opener/LaunchFailure.h"
+#include "opener/LaunchBatch.h"
 #include "opener/XdgShell.h"
 
-#include <QFileInfo>
 #include <utility>
 
-RunningBrowserShell::RunningBrowserShell(XdgShell& launcherShell, CommandLookup findCommand)
-    : launcherShell_(launcherShell), findCommand_(std::move(findCommand)) {
-    settleTimer_.setSingleShot(true);
-    QObject::connect(&settleTimer_, &QTimer::timeout, &settleTimer_, [this] { endLaunch(); });
+RunningBrowserShell::RunningBrowserShell(XdgShell& launcherShell, BrowserLookup::Finder find)
+    : launcherShell_(launcherShell), lookup_(std::move(find)) {
+    launcherShell_.tellFinishedHandOffs([this](const QString& address, Launch::Outcome outcome) {
+        handOffFinishedThroughXdgOpen(address, outcome);
+    });
 }
 
 Shell::HandOff RunningBrowserShell::open(const QString& address) {
     if (const auto refused = refusedHandOff(address))
         return *refused;
-    noteWhetherBrowserRuns();
-    if (browser_ && isWebAddress(address)) {
+    std::erase_if(launches_, [this](const auto& launch) {
+        return launch.get() != launch_ && launch->hasExited();
+    });
+    if (goesStraightToTheBrowser() && isWebAddress(address)) {
         waiting_.append(address);
         launchWaiting();
         return HandOff::started;
@@ -27,7 +29,7 @@ Shell::HandOff RunningBrowserShell::open(const QString& address) {
         held_ = address;
         return HandOff::started;
     }
-    return handThroughXdgOpen(address);
+    return launcherShell_.open(address);
 }
 
 bool RunningBrowserShell::handOffFinished() const {
@@ -38,83 +40,45 @@ bool RunningBrowserShell::everyHandOffFinished() const {
     return handOffFinished() && !launch_ && waiting_.isEmpty();
 }
 
-Shell::FailedHandOffs RunningBrowserShell::takeFailedHandOffs() {
-    FailedHandOffs failed = launcherShell_.takeFailedHandOffs();
-    const FailedHandOffs launched = std::exchange(failed_, {});
-    failed.add(launched.count, launched.firstError);
-    // The run has ended: the next one finds out again whether the browser runs.
-    browser_.reset();
-    lookedUp_ = false;
-    return failed;
+Shell::FailedHandOffs RunningBrowserShell::endRun() {
+    lookup_.reset(); // the next run finds out again whether the browser runs
+    return launcherShell_.endRun();
 }
 
-Shell::HandOff RunningBrowserShell::handThroughXdgOpen(const QString& address) {
-    lastWasWebAddress_ = isWebAddress(address);
-    failuresBefore_ = launcherShell_.failuresNotTaken();
-    return launcherShell_.open(address);
+void RunningBrowserShell::handOffFinishedThroughXdgOpen(const QString& address,
+                                                        Launch::Outcome outcome) {
+    // Its whole session ended with success: a running browser took the address.
+    if (outcome == Launch::Outcome::sessionEndedWithSuccess && isWebAddress(address) &&
+        lookup_.state() == BrowserLookup::State::idle)
+        lookup_.start([] {});
 }
 
-void RunningBrowserShell::noteWhetherBrowserRuns() {
-    // Once a run: the look-up asks xdg-mime, the session bus and the X server.
-    if (lookedUp_ || !lastWasWebAddress_ || !launcherShell_.handOffFinished() ||
-        !launcherShell_.lastHandOffEndedWithSession() ||
-        launcherShell_.failuresNotTaken() != failuresBefore_)
-        return;
-    lookedUp_ = true;
-    browser_ = findCommand_();
-}
-
-// Launches the browser with the next addresses waiting, all of them where it takes a list.
+// Launches the browser with the next addresses waiting.
 void RunningBrowserShell::launchNext() {
+    const BrowserCommand& browser = *lookup_.command();
+    const qsizetype count = nextBatchSize(waiting_, browser.takesList);
     QList<QByteArray> command;
-    const qsizetype count = browser_->takesList ? waiting_.size() : 1;
-    for (const QString& argument : browser_->launchWith(waiting_.first(count)))
+    for (const QString& argument : browser.launchWith(waiting_.first(count)))
         command.append(argument.toUtf8());
     waiting_.remove(0, count);
-    const auto addresses = static_cast<int>(count);
-    launch_ = std::make_unique<Launcher>(
-        command,
-        [this, addresses, program = QFileInfo(browser_->arguments.first()).fileName()](
-            Launcher& ended, int waitStatus) {
-            // A launch that outlived its wait had started the browser anew: never counted.
-            if (&ended == launch_.get())
-                if (const auto failure = launchFailure(waitStatus, ended.errorOutput(), program))
-                    failed_.add(addresses, *failure);
-            endLaunchOnceSessionEnded();
-        },
-        [this] { endLaunchOnceSessionEnded(); });
-    if (const int error = launch_->startError()) {
-        failed_.add(addresses, QStringLiteral("%1 could not be started: %2")
-                                   .arg(browser_->arguments.first(), qt_error_string(error)));
-        launch_.reset();
-        return;
-    }
-    // The browser was closed during the run and this launch starts it anew: as long as a
-    // starting browser needs, as for a hand-off through xdg-open. Its end is heard from the
-    // event loop, as its exit is.
-    settleTimer_.start(launcherShell_.settleTime());
-}
-
-void RunningBrowserShell::endLaunchOnceSessionEnded() {
-    if (launch_ && launch_->sessionEnded())
-        endLaunch();
-}
-
-void RunningBrowserShell::endLaunch() {
-    if (!launch_)
-        return;
-    settleTimer_.stop();
-    launch_->letGo();
-    std::erase_if(startedBrowsers_, [](const auto& launch) { return launch->hasExited(); });
-    if (!launch_->hasExited())
-        startedBrowsers_.push_back(std::move(launch_));
-    launch_.reset();
-    launchWaiting();
+    launch_ = launches_
+                  .emplace_back(std::make_unique<Launch>(
+                      command, Launch::Watch{launcherShell_.settleTime(), {}},
+                      Launch::Count{launcherShell_.failures(), static_cast<int>(count)},
+                      [this](Launch&) {
+                          launch_ = nullptr;
+                          if (!starting_) // else the loop in launchWaiting() goes on
+                              launchWaiting();
+                      }))
+                  .get();
+    starting_ = true;
+    launch_->start(); // finished at once when it cannot be started
+    starting_ = false;
 }
 
 void RunningBrowserShell::launchWaiting() {
     while (!launch_ && !waiting_.isEmpty())
         launchNext(); // leaves no launch under way when it could not be started
     if (!launch_ && held_)
-        handThroughXdgOpen(*std::exchange(held_, std::nullopt));
+        launcherShell_.open(*std::exchange(held_, std::nullopt));
 }

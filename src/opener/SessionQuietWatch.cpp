@@ -1,19 +1,10 @@
 #include "opener/SessionQuietWatch.h"
 
-#include "opener/SessionProcesses.h"
-
 #include <QDir>
 #include <QFile>
 #include <optional>
-#include <utility>
 
 namespace {
-
-constexpr std::chrono::milliseconds sampleInterval{100};
-constexpr int samplesInQuietSpan = SessionQuietWatch::quietSpan / sampleInterval;
-// The share of one processor below which the session counts as quiet. An idle browser wakes
-// for a few milliseconds now and then; a starting one wants one processor or more throughout.
-constexpr double quietShare = 0.25;
 
 // The nanoseconds a thread has run and has waited to run, the first two fields of its schedstat;
 // nothing for a thread that has ended or a kernel that keeps no such statistics.
@@ -33,31 +24,36 @@ std::optional<qint64> runAndWaitTime(const QString& threadFolder) {
 
 } // namespace
 
-SessionQuietWatch::SessionQuietWatch() {
-    poll_.setInterval(sampleInterval);
-    QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { sample(); });
-}
-
-void SessionQuietWatch::watch(pid_t leader, std::function<void()> onQuiet) {
-    leader_ = leader;
-    onQuiet_ = std::move(onQuiet);
-    quietSamples_ = 0;
-    lastTimes_ = threadTimesOf(leader_).value_or(ThreadTimes{});
+void SessionQuietWatch::start(const QList<pid_t>& members) {
+    lastTimes_ = threadTimesOf(members);
     sinceLastSample_.start();
-    poll_.start();
+    quietSince_.start();
 }
 
-void SessionQuietWatch::stopWatching() {
-    onQuiet_ = {};
-    poll_.stop();
+bool SessionQuietWatch::quiet(std::chrono::nanoseconds busy, std::chrono::nanoseconds elapsed) {
+    return static_cast<double>(busy.count()) < quietShare * static_cast<double>(elapsed.count());
 }
 
-std::optional<SessionQuietWatch::ThreadTimes> SessionQuietWatch::threadTimesOf(pid_t leader) {
-    const QList<pid_t> processes = sessionProcesses(leader);
-    if (processes.isEmpty())
-        return std::nullopt;
+bool SessionQuietWatch::settledAfter(const QList<pid_t>& members) {
+    ThreadTimes times = threadTimesOf(members);
+    const std::chrono::nanoseconds elapsed =
+        std::chrono::nanoseconds(sinceLastSample_.nsecsElapsed());
+    sinceLastSample_.restart();
+    qint64 busy = 0;
+    // A thread started since the last sample has spent all its time in this span.
+    for (auto thread = times.cbegin(); thread != times.cend(); ++thread)
+        busy += thread.value() - lastTimes_.value(thread.key(), 0);
+    lastTimes_ = std::move(times);
+    if (!quiet(std::chrono::nanoseconds(busy), elapsed)) {
+        quietSince_.start(); // quiet from here on, at the earliest
+        return false;
+    }
+    return std::chrono::nanoseconds(quietSince_.nsecsElapsed()) >= quietSpan;
+}
+
+SessionQuietWatch::ThreadTimes SessionQuietWatch::threadTimesOf(const QList<pid_t>& members) {
     ThreadTimes times;
-    for (const pid_t process : processes) {
+    for (const pid_t process : members) {
         const QString tasks = QStringLiteral("/proc/%1/task").arg(process);
         const QStringList threads = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString& thread : threads)
@@ -65,26 +61,4 @@ std::optional<SessionQuietWatch::ThreadTimes> SessionQuietWatch::threadTimesOf(p
                 times.insert(thread.toLongLong(), *time);
     }
     return times;
-}
-
-void SessionQuietWatch::sample() {
-    std::optional<ThreadTimes> times = threadTimesOf(leader_);
-    if (!times) {
-        poll_.stop(); // the launcher and all it started have ended
-        return;
-    }
-    const qint64 elapsed = sinceLastSample_.restart() * 1'000'000;
-    qint64 busy = 0;
-    // A thread started since the last sample has spent all its time in this span.
-    for (auto thread = times->cbegin(); thread != times->cend(); ++thread)
-        busy += thread.value() - lastTimes_.value(thread.key(), 0);
-    lastTimes_ = *std::move(times);
-    quietSamples_ = static_cast<double>(busy) < quietShare * static_cast<double>(elapsed)
-                        ? quietSamples_ + 1
-                        : 0;
-    if (quietSamples_ >= samplesInQuietSpan) {
-        poll_.stop();
-        if (onQuiet_)
-            std::exchange(onQuiet_, {})();
-    }
 }

@@ -2,9 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QTimer>
-#include <functional>
-#include <optional>
+#include <QList>
+#include <chrono>
 #include <sys/types.h>
 
 // Tells when the processes of a launcher's session have settled: for `quietSpan` together, they
@@ -18,32 +17,28 @@
 // So a sign of readiness counts only once the session has settled after it.
 //
 // The threads' times come from /proc/PID/task/TID/schedstat; where the kernel keeps none, the
-// session looks idle and the wait is `quietSpan` long.
+// session looks idle and settles after `quietSpan`. It samples the members of each look at the
+// session (LaunchSession, every 100 ms).
 class SessionQuietWatch {
 public:
     static constexpr std::chrono::milliseconds quietSpan{400};
+    // The share of one processor below which the session counts as quiet. An idle browser wakes
+    // for a few milliseconds now and then; a starting one wants one processor or more throughout.
+    static constexpr double quietShare = 0.25;
 
-    SessionQuietWatch();
-    SessionQuietWatch(const SessionQuietWatch&) = delete;
-    SessionQuietWatch& operator=(const SessionQuietWatch&) = delete;
-
-    // Watches the session led by `leader` from now on; onQuiet is called once, from the event
-    // loop. A session whose processes have all ended is no longer watched.
-    void watch(pid_t leader, std::function<void()> onQuiet);
-    void stopWatching();
-    bool watching() const { return poll_.isActive(); }
+    // Starts counting from the session's members now.
+    void start(const QList<pid_t>& members);
+    // One more sample of the members: true once the session has been quiet for quietSpan.
+    bool settledAfter(const QList<pid_t>& members);
+    // Whether `busy` in `elapsed` is less than the quiet share of one processor.
+    static bool quiet(std::chrono::nanoseconds busy, std::chrono::nanoseconds elapsed);
 
 private:
     using ThreadTimes = QHash<qint64, qint64>; // thread id -> nanoseconds run or waiting to run
 
-    // Nothing once no process of the session is left.
-    static std::optional<ThreadTimes> threadTimesOf(pid_t leader);
-    void sample();
+    static ThreadTimes threadTimesOf(const QList<pid_t>& members);
 
-    pid_t leader_ = 0;
-    std::function<void()> onQuiet_;
-    QTimer poll_;
     QElapsedTimer sinceLastSample_;
+    QElapsedTimer quietSince_; // invalid while busy
     ThreadTimes lastTimes_;
-    int quietSamples_ = 0; // quiet samples in a row
 };

@@ -17,7 +17,7 @@ public:
     QStringList opened;
     std::function<void(const QString&)> onOpen; // runs at each hand-off, e.g. to act mid-run
     bool finished = true;                       // whether the last hand-off has finished
-    FailedHandOffs failures;                    // told at the next takeFailedHandOffs()
+    FailedHandOffs failures;                    // told at the next endRun()
 
     HandOff open(const QString& address) override {
         if (const auto refused = refusedHandOff(address))
@@ -28,7 +28,7 @@ public:
         return HandOff::started;
     }
     bool handOffFinished() const override { return finished; }
-    FailedHandOffs takeFailedHandOffs() override { return std::exchange(failures, {}); }
+    FailedHandOffs endRun() override { return std::exchange(failures, {}); }
 };
 
 // Draws from a fixed sequence, over and over; records every reseed.

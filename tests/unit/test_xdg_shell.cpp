@@ -3,12 +3,15 @@
 #include "base/AtomicFileWriter.h"
 #include "base/FileDescriptor.h"
 #include "opener/DefaultBrowserCommand.h"
+#include "opener/LaunchBatch.h"
+#include "opener/LauncherErrorOutput.h"
 #include "opener/RunningBrowserShell.h"
 #include "opener/XdgShell.h"
 
 #include <QtTest>
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -19,7 +22,8 @@ class TestXdgShell : public QObject {
     // Fails as xdg-open does without a usable browser for a "fail" address; for a "linger" one,
     // fails only once the test lets it go on, as a browser started by xdg-open may end; for a
     // "late" one, leaves a program that writes to its error output after a while; a "slow" one
-    // ends once the test lets it, or after 20 s.
+    // ends once the test lets it, or after 20 s; a "daemon" one leaves a program that leaves the
+    // session a moment later, as daemon(3) does.
     RecordingXdgOpen recorder{
         "case \"$1\" in\n"
         "*fail*) echo 'xdg-open: 882: links: not found' >&2\n"
@@ -28,6 +32,7 @@ class TestXdgShell : public QObject {
         "*late*) (sleep 1; echo late >&2 && touch \"${0%/*}/wrote-late\") & ;;\n"
         "*slow*) for _ in $(seq 400); do [ -e \"${0%/*}/stop-slow\" ] && break; sleep 0.05; "
         "done;;\n"
+        "*daemon*) (sleep 0.3; exec setsid sleep 3) & ;;\n"
         "esac\n"};
 
     // The recorded calls, each as its arguments joined by spaces, sorted.
@@ -103,26 +108,62 @@ private slots:
             shell.open(QString::fromLatin1(address));
             QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         }
-        const Shell::FailedHandOffs failed = shell.takeFailedHandOffs();
+        const Shell::FailedHandOffs failed = shell.endRun();
         QCOMPARE(failed.count, 2);
         QCOMPARE(failed.firstError,
                  QStringLiteral("xdg-open: 882: links: not found\n"
                                 "xdg-open: no method available for opening 'http://fail/1'"));
         // Running when the failures are taken: it has become the browser, never counted.
         shell.open(QStringLiteral("http://linger"));
-        QCOMPARE(shell.takeFailedHandOffs().count, 0);
+        QCOMPARE(shell.endRun().count, 0);
         QVERIFY(QFile(recorder.binFolder() + "/go-on").open(QIODevice::WriteOnly));
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
-        QCOMPARE(shell.takeFailedHandOffs().count, 0);
+        QCOMPARE(shell.endRun().count, 0);
         // A launcher that cannot be started at all fails too.
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", "/nowhere");
         shell.open(QStringLiteral("http://ok"));
         qputenv("PATH", path);
-        QCOMPARE(shell.takeFailedHandOffs().count, 1);
+        QCOMPARE(shell.endRun().count, 1);
     }
 
-    // What a launcher started outlives this program's shell and still has an error output.
+    // How each launch's wait ends (the settle time an hour where another end is expected).
+    void aLaunchEndsItsWaitOnce_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<int>("settleMs");
+        QTest::addColumn<Launch::Outcome>("outcome");
+        QTest::addRow("taken") << "http://ok" << 3600000
+                               << Launch::Outcome::sessionEndedWithSuccess;
+        QTest::addRow("failed") << "http://fail" << 3600000
+                                << Launch::Outcome::sessionEndedWithFailure;
+        QTest::addRow("forks into the background")
+            << "http://daemon" << 3600000 << Launch::Outcome::sessionEndedWithSuccess;
+        QTest::addRow("settle time") << "http://slow" << 300 << Launch::Outcome::settleTimeRanOut;
+        QTest::addRow("not started") << "" << 3600000 << Launch::Outcome::couldNotStart;
+    }
+    void aLaunchEndsItsWaitOnce() {
+        QFETCH(QString, address);
+        QFETCH(int, settleMs);
+        QFETCH(Launch::Outcome, outcome);
+        const QByteArray path = qgetenv("PATH");
+        if (address.isEmpty())
+            qputenv("PATH", "/nowhere");
+        XdgShell shell{std::chrono::milliseconds(settleMs)};
+        QList<Launch::Outcome> outcomes;
+        shell.tellFinishedHandOffs(
+            [&](const QString&, Launch::Outcome ended) { outcomes << ended; });
+        QFile::remove(recorder.binFolder() + "/stop-slow");
+        shell.open(address.isEmpty() ? QStringLiteral("http://ok") : address);
+        qputenv("PATH", path);
+        QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 5000);
+        QTest::qWait(200);
+        QCOMPARE(outcomes, QList<Launch::Outcome>{outcome});
+        QVERIFY(QFile(recorder.binFolder() + "/stop-slow").open(QIODevice::WriteOnly));
+        QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
+    }
+
+    // What a launcher started outlives this program's shell and still has an error output: what
+    // it wrote before the wait ended is told, what it writes later is relayed, never refused.
     void aProgramTheLauncherStartedWritesAfterTheShellHasGone() {
         {
             XdgShell shell;
@@ -130,6 +171,13 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recorder.binFolder() + "/wrote-late"), 10000);
+        LauncherErrorOutput output;
+        const FileDescriptor writer(::fcntl(output.launcherEnd(), F_DUPFD_CLOEXEC, 0));
+        output.launcherStarted();
+        QCOMPARE(::write(writer.get(), "said\n", 5), 5);
+        output.letGo(); // with no turn of the event loop between
+        QCOMPARE(::write(writer.get(), "relayed\n", 8), 8);
+        QCOMPARE(output.firstAndLastLines(), QStringLiteral("said"));
     }
 
     // Once a web address's xdg-open has ended with its session, the browser runs: the further
@@ -210,12 +258,13 @@ private slots:
                 return BrowserCommand{{program, "--tab"}, 1, takesList};
             return BrowserCommand{{"xdg-open", program, "--tab"}, 2, takesList};
         });
-        const int descriptorsBefore = openDescriptors();
         // A failed hand-off before does not keep the next one from telling that the browser runs.
         for (const char* address : {"http://fail/0", "http://a/1"}) {
             shell.open(address);
             QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
         }
+        QTRY_VERIFY_WITH_TIMEOUT(shell.goesStraightToTheBrowser(), 10000); // looked up meanwhile
+        const int descriptorsBefore = openDescriptors(); // the look-up's thread has its own
         for (const char* address : {"http://a/2", "http://a/3", "http://a/3", "ftp://a/4"})
             QVERIFY(shell.handOffFinished() && shell.open(address) == Shell::HandOff::started);
         QVERIFY(!shell.handOffFinished());
@@ -223,13 +272,13 @@ private slots:
         shell.open(QStringLiteral("http://a/6"));
         QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
         QCOMPARE(QFile::exists(recorder.binFolder() + "/wrote-late"), program.endsWith("late"));
-        QCOMPARE(shell.takeFailedHandOffs().count, failures + 1);
+        QCOMPARE(shell.endRun().count, failures + 1);
         shell.open(QStringLiteral("http://a/5"));
         QTRY_VERIFY_WITH_TIMEOUT(shell.everyHandOffFinished(), 10000);
         calls.append(QStringLiteral("http://fail/0"));
         calls.sort();
         QCOMPARE(recordedCalls(), calls);
-        QCOMPARE(lookUps, 1);
+        QCOMPARE(lookUps, 2);                           // the next run looks the browser up again
         QCOMPARE(openDescriptors(), descriptorsBefore); // none held by a launch that lives on
         QVERIFY(QFile(recorder.binFolder() + "/stop-slow").open(QIODevice::WriteOnly));
         if (program.endsWith("slow"))
@@ -261,6 +310,27 @@ private slots:
                               "Exec=" +
                               exec + "\nExec=second %U\n";
         QCOMPARE(desktopEntryValue(entry, "Exec"), exec);
+    }
+
+    // A launch to a browser that takes a list takes the addresses waiting, within its bounds.
+    void aBatchIsBounded_data() {
+        QTest::addColumn<QStringList>("waiting");
+        QTest::addColumn<bool>("takesList");
+        QTest::addColumn<qsizetype>("batch");
+        const QString kilobyte(1023, u'a');
+        QTest::addRow("few") << QStringList{"a", "b", "c"} << true << qsizetype(3);
+        QTest::addRow("one each") << QStringList{"a", "b"} << false << qsizetype(1);
+        QTest::addRow("many") << QStringList(1000, "a") << true << LaunchBatch::maxAddresses;
+        QTest::addRow("long") << QStringList(60, kilobyte + kilobyte) << true << qsizetype(32);
+        QTest::addRow("one too long")
+            << QStringList(2, QString(100000, u'a')) << true << qsizetype(1);
+        QTest::addRow("none") << QStringList{} << true << qsizetype(0);
+    }
+    void aBatchIsBounded() {
+        QFETCH(QStringList, waiting);
+        QFETCH(bool, takesList);
+        QFETCH(qsizetype, batch);
+        QCOMPARE(nextBatchSize(waiting, takesList), batch);
     }
 
     void whereXdgOpenTakesItsGenericWay_data() {
