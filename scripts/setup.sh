@@ -5,7 +5,9 @@
 CORVANTIS_RUN_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-qpa-plugins mdbtools-dev
                         libmdb3 xdg-utils fonts-liberation
                         # xcb: a later start brings the running window forward on X11
-                        libxcb1-dev)
+                        libxcb1-dev
+                        # GIO: the default browser and its desktop entry, as the desktop reads them
+                        libglib2.0-dev)
 # To run every test: an X server for the end-to-end tests and the tools they drive it with,
 # mdbtools' own commands as the judge of the database writer, the formatter, packaging checks.
 CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format clang-tidy

@@ -34,15 +34,14 @@ bool isWebAddress(const QString& address);
 // desktop-entry rules would read otherwise (quotes, escapes, other field codes).
 std::optional<BrowserCommand> commandOfExec(const QString& exec);
 
-// The value of a key in the [Desktop Entry] group of an entry's text, as xdg-open reads it: the
-// first line that begins with KEY=.
-QString desktopEntryValue(const QString& entryText, const QString& key);
-
 // Whether xdg-open takes its generic way, as far as the environment tells it; xdg-open also asks
-// the session bus and the X root window, which defaultBrowserCommand() does too.
+// the session bus and the X root window, which defaultBrowserCommand() does too (GDBus, xcb).
 bool environmentChoosesGenericWay(const QProcessEnvironment& environment);
 
 // The command xdg-open runs for http and https addresses in this program's environment, or
-// nothing when it is not certain, or when the two schemes have different handlers. Runs
-// xdg-mime, dbus-send and xprop as xdg-open does.
+// nothing when it is not certain, or when the two schemes have different handlers. Certain only
+// where xdg-open and xdg-mime first on PATH are xdg-utils' own, byte for byte as the package
+// manager installed them, and the default handler GLib finds is the one the association files
+// name plainly. Runs no program; safe on any thread; each question to the session bus or the X
+// server waits at most 2 s.
 std::optional<BrowserCommand> defaultBrowserCommand();

@@ -23,12 +23,14 @@ public:
     TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder,
                     bool nativeWayland = false)
         : profile_(homeFolder + QStringLiteral("/browser-profile")),
+          launches_(homeFolder + QStringLiteral("/launched")),
           directLaunches_(homeFolder + QStringLiteral("/launched-directly")) {
         QDir().mkpath(profile_);
         const QString launcher = homeFolder + QStringLiteral("/browser-launcher");
-        // The addresses the program under test hands to the browser's entry itself, not
-        // through xdg-open or a desktop's opener.
-        const QByteArray noteDirectLaunch = "[ \"$(cat /proc/$PPID/comm)\" = corvantis ] && "
+        // Every address the browser's entry is started with, through xdg-open, a desktop's
+        // opener or the program under test itself; and those the program hands over itself.
+        const QByteArray noteDirectLaunch = "printf '%s\\n' \"$@\" >> '" + launches_.toUtf8() +
+                                            "'\n[ \"$(cat /proc/$PPID/comm)\" = corvantis ] && "
                                             "printf '%s\\n' \"$@\" >> '" +
                                             directLaunches_.toUtf8() + "'\n";
         if (browser == Browser::chromium) {
@@ -60,13 +62,10 @@ public:
     TestBrowserHome(const TestBrowserHome&) = delete;
     TestBrowserHome& operator=(const TestBrowserHome&) = delete;
 
+    // The addresses the browser's entry was started with, by anyone.
+    QStringList launched() const { return linesOf(launches_); }
     // The addresses the program under test launched the browser's entry with itself.
-    QStringList launchedDirectly() const {
-        QFile log(directLaunches_);
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    QStringList launchedDirectly() const { return linesOf(directLaunches_); }
 
     // Browser main processes on this profile: a second one is a second instance (its helper
     // processes carry --type= or -contentproc).
@@ -167,6 +166,13 @@ private:
         return preferences;
     }
 
+    static QStringList linesOf(const QString& path) {
+        QFile log(path);
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
     static void write(const QString& path, const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
@@ -175,5 +181,6 @@ private:
     }
 
     QString profile_;
+    QString launches_;
     QString directLaunches_;
 };
