@@ -16,17 +16,22 @@
 // Through a desktop's opener (gio open, kde-open, exo-open), the xdg-open returns at once and
 // leaves the browser running in its session. Given a socket name, the instance listens on a
 // socket of that name in its folder, as Chromium does for the addresses of later starts. A busy
-// instance keeps one processor busy, as a browser does until it has shown its first page.
+// instance keeps one processor busy, as a browser does until it has shown its first page; one
+// that wakes now and then works a few milliseconds every 100 ms, as an idle browser does.
 class FakeSingleInstanceBrowser {
 public:
     enum class Launch { becomesTheBrowser, throughAnOpener };
+    enum class Work { idle, wakesNowAndThen, busy };
 
     explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
                                        Launch launch = Launch::becomesTheBrowser,
-                                       const QByteArray& socketName = {}, bool busy = false) {
+                                       const QByteArray& socketName = {}, Work work = Work::idle) {
+        const QByteArray worker = work == Work::busy ? "while :; do :; done"
+                                                     : "while :; do sleep 0.1; head -c 1 /dev/zero "
+                                                       ">/dev/null; done";
         // dbus-daemon stands in for any program that listens on a Unix socket.
         const QByteArray instance =
-            QByteArray(busy ? "timeout 8 sh -c 'while :; do :; done' & " : "") +
+            (work == Work::idle ? QByteArray() : "timeout 8 sh -c '" + worker + "' & ") +
             (socketName.isEmpty() ? QByteArray("sleep 600")
                                   : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
                                         socketName + "\"");

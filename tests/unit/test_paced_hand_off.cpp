@@ -8,7 +8,6 @@
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 #include "opener/SeededRandom.h"
-#include "opener/SessionQuietWatch.h"
 #include "opener/XcbSupport.h"
 #include "opener/XdgShell.h"
 
@@ -155,21 +154,24 @@ private slots:
     // the addresses of later starts, or its proxy to the compositor) and has settled takes
     // addresses, also before the settle time (an hour here). One still busy starting does not.
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket_data() {
+        using Work = FakeSingleInstanceBrowser::Work;
         QTest::addColumn<QByteArray>("socketName");
-        QTest::addColumn<bool>("busy");
+        QTest::addColumn<Work>("work");
         QTest::addColumn<bool>("ready");
-        QTest::newRow("its socket") << QByteArray("SingletonSocket") << false << true;
-        QTest::newRow("a Wayland proxy") << QByteArray("wayland-proxy-1") << false << true;
+        QTest::newRow("its socket") << QByteArray("SingletonSocket") << Work::idle << true;
+        QTest::newRow("a Wayland proxy") << QByteArray("wayland-proxy-1") << Work::idle << true;
+        QTest::newRow("its socket, waking now and then")
+            << QByteArray("SingletonSocket") << Work::wakesNowAndThen << true;
         QTest::newRow("its socket, still starting")
-            << QByteArray("SingletonSocket") << true << false;
+            << QByteArray("SingletonSocket") << Work::busy << false;
     }
 
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
         QFETCH(QByteArray, socketName);
-        QFETCH(bool, busy);
+        QFETCH(FakeSingleInstanceBrowser::Work, work);
         QFETCH(bool, ready);
         FakeSingleInstanceBrowser browser(
-            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, busy);
+            "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, work);
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", browser.pathWithBrowserFirst());
         qputenv("WAYLAND_DISPLAY", "wayland-0");
