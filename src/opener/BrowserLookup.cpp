@@ -14,8 +14,7 @@ BrowserLookup::BrowserLookup(Finder find, std::chrono::milliseconds timeLimit)
     : find_(std::move(find)) {
     timeLimit_.setSingleShot(true);
     timeLimit_.setInterval(timeLimit);
-    QObject::connect(&timeLimit_, &QTimer::timeout, &timeLimit_,
-                     [this] { finish(std::nullopt); });
+    QObject::connect(&timeLimit_, &QTimer::timeout, &timeLimit_, [this] { finish(std::nullopt); });
 }
 
 BrowserLookup::~BrowserLookup() {

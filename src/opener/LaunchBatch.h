@@ -11,5 +11,5 @@ qsizetype nextBatchSize(const QStringList& waiting, bool takesList);
 
 namespace LaunchBatch {
 constexpr qsizetype maxAddresses = 64;
-constexpr qsizetype maxBytes = 64 * 1024; // UTF-8, each with its terminating NUL
+constexpr qsizetype maxBytes = qsizetype{64} * 1024; // UTF-8, each with its terminating NUL
 } // namespace LaunchBatch
