@@ -59,9 +59,7 @@ void Launch::launcherExited(int waitStatus) {
 }
 
 void Launch::sessionLooked() {
-    if (state_ == State::finished || !session_)
-        return;
-    if (waitStatus_ && session_->ended()) {
+    if (waitStatus_ && session_->ended()) { // finish() does nothing once finished
         const bool succeeded = WIFEXITED(*waitStatus_) && WEXITSTATUS(*waitStatus_) == 0;
         finish(succeeded ? Outcome::sessionEndedWithSuccess : Outcome::sessionEndedWithFailure);
     } else if (state_ == State::waitingForSign) {

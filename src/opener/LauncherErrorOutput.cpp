@@ -40,7 +40,7 @@ void passOn(QByteArrayView bytes) {
 } // namespace
 
 LauncherErrorOutput::LauncherErrorOutput() {
-    int ends[2] = {-1, -1};
+    int ends[2] = {};
     if (::pipe2(ends, O_CLOEXEC) != 0)
         return;
     readEnd_ = FileDescriptor(ends[0]);

@@ -173,13 +173,27 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         }
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recorder.binFolder() + "/wrote-late"), 10000);
+        // Every line reaches this program's own error output, here a file.
+        QTemporaryFile ourErrors;
+        QVERIFY(ourErrors.open());
+        const FileDescriptor savedErrors(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0));
+        ::dup2(ourErrors.handle(), STDERR_FILENO);
         LauncherErrorOutput output;
-        const FileDescriptor writer(::fcntl(output.launcherEnd(), F_DUPFD_CLOEXEC, 0));
+        FileDescriptor writer(::fcntl(output.launcherEnd(), F_DUPFD_CLOEXEC, 0));
         output.launcherStarted();
-        QCOMPARE(::write(writer.get(), "said\n", 5), 5);
-        output.letGo(); // with no turn of the event loop between
-        QCOMPARE(::write(writer.get(), "relayed\n", 8), 8);
+        QCOMPARE(::write(writer.get(), "said", 4), 4);
         QCOMPARE(output.firstAndLastLines(), QStringLiteral("said"));
+        QCOMPARE(::write(writer.get(), "\nlast\n", 6), 6);
+        output.letGo(); // with no turn of the event loop between
+        ::dup2(savedErrors.get(), STDERR_FILENO);
+        QCOMPARE(::write(writer.get(), "relayed\n", 8), 8);
+        writer.close();
+        QCOMPARE(output.firstAndLastLines(), QStringLiteral("said\nlast"));
+        const auto written = [&] {
+            QFile errors(ourErrors.fileName());
+            return errors.open(QIODevice::ReadOnly) ? errors.readAll() : QByteArray();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(written(), QByteArray("said\nlast\nrelayed\n"), 5000);
     }
 
     // Once a web address's xdg-open has ended with its session, the browser runs: the further
