@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "base/AtomicFileWriter.h"
 #include "base/FileDescriptor.h"
+#include "opener/BrowserLookup.h"
 #include "opener/DefaultBrowserCommand.h"
 #include "opener/LaunchBatch.h"
 #include "opener/LauncherErrorOutput.h"
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <future>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -322,6 +324,30 @@ private slots:
         QFETCH(QStringList, launch);
         const auto command = commandOfExec(exec);
         QCOMPARE(command ? command->launchWith({"a", "b"}) : QStringList{}, launch);
+    }
+
+    // The look-up runs beside the event loop: one that has not answered in time ends with
+    // nothing, and its late answer is dropped; the next run asks again.
+    void aLookUpThatDoesNotAnswerInTimeEndsWithNothing() {
+        std::promise<void> release;
+        const std::shared_future<void> released = release.get_future().share();
+        BrowserLookup lookup(
+            [released] {
+                released.wait();
+                return std::optional<BrowserCommand>(BrowserCommand{{"b", "x"}, 1, true});
+            },
+            std::chrono::milliseconds(200));
+        int finished = 0;
+        lookup.start([&] { ++finished; });
+        QCOMPARE(lookup.state(), BrowserLookup::State::lookingUp);
+        QTRY_COMPARE_WITH_TIMEOUT(lookup.state(), BrowserLookup::State::notFound, 5000);
+        release.set_value();
+        QTest::qWait(300);
+        QCOMPARE(lookup.state(), BrowserLookup::State::notFound);
+        lookup.reset();
+        lookup.start([&] { ++finished; });
+        QTRY_COMPARE_WITH_TIMEOUT(lookup.state(), BrowserLookup::State::found, 5000);
+        QCOMPARE(finished, 2);
     }
 
     // A launch to a browser that takes a list takes the addresses waiting, within its bounds.
