@@ -9,6 +9,8 @@
 XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
     readinessSigns_.push_back(std::make_unique<LauncherWindowWatch>());
     readinessSigns_.push_back(std::make_unique<LauncherChannelWatch>());
+    for (const auto& sign : readinessSigns_)
+        signs_.push_back(sign.get());
 }
 
 Shell::HandOff XdgShell::open(const QString& address) {
@@ -17,11 +19,8 @@ Shell::HandOff XdgShell::open(const QString& address) {
     if (!launches_.empty())
         launches_.back()->stopWaiting(); // a caller that did not wait: no longer watched
     std::erase_if(launches_, [](const auto& launch) { return launch->hasExited(); });
-    std::vector<LaunchReadiness*> signs;
-    for (const auto& sign : readinessSigns_)
-        signs.push_back(sign.get());
     Launch& launch = *launches_.emplace_back(std::make_unique<Launch>(
-        QList<QByteArray>{"xdg-open", address.toUtf8()}, Launch::Watch{settleTime_, signs},
+        QList<QByteArray>{"xdg-open", address.toUtf8()}, Launch::Watch{settleTime_, signs_},
         Launch::Count{failures_, 1}, [this, address](Launch& finished) {
             if (onFinished_)
                 onFinished_(address, finished.outcome());

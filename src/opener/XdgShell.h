@@ -46,6 +46,7 @@ private:
     HandOffFailures failures_;
     // The signs that a starting browser takes addresses, each watched during every wait.
     std::vector<std::unique_ptr<LaunchReadiness>> readinessSigns_;
+    std::vector<LaunchReadiness*> signs_;           // the same, as each launch watches them
     std::vector<std::unique_ptr<Launch>> launches_; // the last one, and those not yet reaped
     FinishedHandOff onFinished_;
 };
