@@ -44,7 +44,6 @@ namespace {
 constexpr int picks = 30;
 constexpr double target = 0.3;
 constexpr int shortRunPicks = 3;
-constexpr double startingTarget = 2.5;
 constexpr double startingSeconds = 2.5; // from the first page to the last
 constexpr double desktopTarget = 1.5;
 
@@ -296,9 +295,7 @@ int main(int argc, char* argv[]) {
     bench::report("paced_run_to_plain_xdg_open", runSeconds / plainSeconds, "ratio", "<=", target);
     bench::info("run_3_chromium_starting_first_to_last_page", startingSpan, "s");
     bench::info("run_3_chromium_running_first_to_last_page", runningSpan, "s");
-    bench::report("run_3_starting_to_running_browser", startingSpan / runningSpan, "ratio",
-                  "<=", startingTarget);
-    bench::report("run_3_starting_to_running_wayland_browser", waylandRatio, "ratio",
-                  "<=", startingTarget);
+    bench::info("run_3_starting_to_running_browser", startingSpan / runningSpan, "ratio");
+    bench::info("run_3_starting_to_running_wayland_browser", waylandRatio, "ratio");
     return 0;
 }
