@@ -10,7 +10,7 @@ source scripts/setup.sh
 
 ensure_packages "${CORVANTIS_RUN_PACKAGES[@]}" mdbtools
 # bench_paced_hand_off drives a real chromium on an X server and under a headless weston.
-ensure_packages xvfb x11-utils chromium dbus-daemon weston
+ensure_packages xvfb x11-utils chromium firefox-esr dbus-daemon weston libglib2.0-bin kde-cli-tools exo-utils
 start_xvfb
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$(nproc)"

@@ -1,21 +1,19 @@
 #pragma once
 
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// The command line xdg-open runs for a web address, where that can be known for certain, so
-// that further addresses for the same browser can be handed over in one launch.
+// The command line that starts the browser xdg-open would start for a web address, where that
+// can be known for certain, so that further addresses for the same browser can be handed over
+// in one launch.
 //
-// Known only where xdg-open takes its generic way (no desktop environment detected, as under a
-// bare window manager, and a display): it asks `xdg-mime query default x-scheme-handler/SCHEME`
-// for the default handler, finds that desktop entry in the data folders and runs its Exec with
-// the address in place of the field code. On GNOME, KDE, Xfce and the other desktops xdg-open
-// hands the address to the desktop's own opener, whose choice of browser may follow other
-// settings: there, and for any entry that xdg-open might read differently from the desktop-entry
-// rules, nothing is known and the caller keeps handing over through xdg-open. Nor where the
-// xdg-open first in PATH is not xdg-utils' own: the user's wrapper decides for itself.
+// Known where the browser is the default handler of the association files and nothing else
+// decides (opener/DesktopOpenerChoice): under a bare window manager, where xdg-open runs the
+// entry itself, and on GNOME, Plasma 5 and Xfce as their openers read it, the desktop's own
+// mimeapps.list first. Wherever the choice could follow other settings, or an entry might be
+// read differently by xdg-open, the desktop's opener or GLib, nothing is known and the caller
+// keeps handing over through xdg-open.
 struct BrowserCommand {
     QStringList arguments;     // the program first, as xdg-open finds it in PATH
     qsizetype addressesAt = 0; // where the addresses go: the place of the entry's %U or %u
@@ -34,14 +32,10 @@ bool isWebAddress(const QString& address);
 // desktop-entry rules would read otherwise (quotes, escapes, other field codes).
 std::optional<BrowserCommand> commandOfExec(const QString& exec);
 
-// Whether xdg-open takes its generic way, as far as the environment tells it; xdg-open also asks
-// the session bus and the X root window, which defaultBrowserCommand() does too (GDBus, xcb).
-bool environmentChoosesGenericWay(const QProcessEnvironment& environment);
-
-// The command xdg-open runs for http and https addresses in this program's environment, or
-// nothing when it is not certain, or when the two schemes have different handlers. Certain only
-// where xdg-open and xdg-mime first on PATH are xdg-utils' own, byte for byte as the package
-// manager installed them, and the default handler GLib finds is the one the association files
-// name plainly. Runs no program; safe on any thread; each question to the session bus or the X
-// server waits at most 2 s.
+// The command that starts the browser xdg-open starts for http and https addresses in this
+// program's environment, or nothing when it is not certain, or when the two schemes have
+// different handlers. Certain only where the programs xdg-open goes through are their
+// packages' own, byte for byte as the package manager installed them, and the default handler
+// GLib finds is the one the association files name plainly. Runs no program; safe on any
+// thread; each question to the session bus or the X server waits at most 2 s.
 std::optional<BrowserCommand> defaultBrowserCommand();

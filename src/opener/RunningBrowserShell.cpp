@@ -47,9 +47,12 @@ Shell::FailedHandOffs RunningBrowserShell::endRun() {
 
 void RunningBrowserShell::handOffFinishedThroughXdgOpen(const QString& address,
                                                         Launch::Outcome outcome) {
-    // Its whole session ended with success: a running browser took the address.
-    if (outcome == Launch::Outcome::sessionEndedWithSuccess && isWebAddress(address) &&
-        lookup_.state() == BrowserLookup::State::idle)
+    // Its whole session ended with success: a running browser took the address. Or the browser
+    // it started has shown its window and settled: it runs now, and takes the further addresses
+    // as a running one does.
+    const bool browserRuns = outcome == Launch::Outcome::sessionEndedWithSuccess ||
+                             outcome == Launch::Outcome::browserReady;
+    if (browserRuns && isWebAddress(address) && lookup_.state() == BrowserLookup::State::idle)
         lookup_.start([] {});
 }
 

@@ -12,8 +12,9 @@
 class XdgShell;
 
 // Hands addresses over through xdg-open one at a time until a hand-off of a web address has
-// shown that the default browser is already running (its launch ended with its whole session,
-// with success: the browser took the address and forwarded it to its running instance). Then it
+// shown that the default browser runs: its launch ended with its whole session, with success
+// (the browser took the address and forwarded it to its running instance), or the browser it
+// started has given its sign and settled (browserReady). Then it
 // looks up the browser's command in the background (BrowserLookup), the run going on through
 // xdg-open meanwhile; once found, until the run ends, the web addresses go straight to that
 // browser, as xdg-open would launch it. The addresses given while a launch is under way wait

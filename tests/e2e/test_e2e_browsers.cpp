@@ -73,9 +73,12 @@ private slots:
             QTest::addRow("%s not running, N=10", name) << browser << false << 10 << none << false;
             QTest::addRow("%s not running, N=30", name) << browser << false << 30 << none << false;
             QTest::addRow("%s running, N=30", name) << browser << true << 30 << none << false;
-            for (const char* desktop : {"GNOME", "KDE", "XFCE"})
+            for (const char* desktop : {"GNOME", "KDE", "XFCE"}) {
                 QTest::addRow("%s not running, %s, N=10", name, desktop)
                     << browser << false << 10 << QString::fromLatin1(desktop) << false;
+                QTest::addRow("%s running, %s, N=30", name, desktop)
+                    << browser << true << 30 << QString::fromLatin1(desktop) << false;
+            }
             for (const int count : {3, 10})
                 QTest::addRow("%s native Wayland, not running, N=%d", name, count)
                     << browser << false << count << none << true;
@@ -94,12 +97,12 @@ private slots:
         LocalWebServer server;
         RunningProgram program;
         const QString config = program.homePath() + QStringLiteral("/config");
-        TestBrowserHome home(browser, program.homePath(), config, wayland);
+        TestBrowserHome home(browser, program.homePath(), config, wayland, desktop);
         std::optional<HeadlessWeston> compositor;
 
         // The session as a desktop without a desktop environment of its own, where xdg-open
         // follows mimeapps.list itself, or as the desktop named, whose opener xdg-open calls
-        // (which follows mimeapps.list too).
+        // (which follows that desktop's own list before mimeapps.list, where a decoy waits).
         QProcessEnvironment session = QProcessEnvironment::systemEnvironment();
         for (const char* name :
              {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "BROWSER", "KDE_FULL_SESSION",
@@ -171,8 +174,9 @@ private slots:
         QStringList handed = home.launched();
         handed.removeAll(server.address(QStringLiteral("/already-running")));
         QCOMPARE(handed.size(), count);
-        // Under a bare window manager, the picks after the first go straight to a running browser.
-        QVERIFY(!running || !desktop.isEmpty() || !home.launchedDirectly().isEmpty());
+        // The picks after the first go straight to a running browser, the one the desktop chose.
+        QVERIFY(!running || !home.launchedDirectly().isEmpty());
+        QCOMPARE(home.launchedDecoy(), QStringList());
         QVERIFY2(
             sorted(shownPages()) == sorted(handed),
             qPrintable(QStringLiteral("shown: %1\nreloaded: %2\nasked for: %3")

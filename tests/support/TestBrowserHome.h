@@ -19,12 +19,15 @@ public:
     enum class Browser { chromium, firefox };
 
     // homeFolder is $HOME, configFolder $XDG_CONFIG_HOME of the program under test. A
-    // nativeWayland browser runs as a Wayland client of WAYLAND_DISPLAY.
+    // nativeWayland browser runs as a Wayland client of WAYLAND_DISPLAY. With a desktop (as in
+    // XDG_CURRENT_DESKTOP), the browser is named in that desktop's own association file, and
+    // the common one names a decoy that only notes what it is started with.
     TestBrowserHome(Browser browser, const QString& homeFolder, const QString& configFolder,
-                    bool nativeWayland = false)
+                    bool nativeWayland = false, const QString& desktop = {})
         : profile_(homeFolder + QStringLiteral("/browser-profile")),
           launches_(homeFolder + QStringLiteral("/launched")),
-          directLaunches_(homeFolder + QStringLiteral("/launched-directly")) {
+          directLaunches_(homeFolder + QStringLiteral("/launched-directly")),
+          decoyLaunches_(homeFolder + QStringLiteral("/launched-decoy")) {
         QDir().mkpath(profile_);
         const QString launcher = homeFolder + QStringLiteral("/browser-launcher");
         // Every address the browser's entry is started with, through xdg-open, a desktop's
@@ -54,9 +57,19 @@ public:
               "[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + launcher.toUtf8() +
                   (browser == Browser::chromium ? " %U" : " %u") +
                   "\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
-        write(configFolder + QStringLiteral("/mimeapps.list"),
-              QByteArray("[Default Applications]\nx-scheme-handler/http=") + desktopFile +
-                  "\nx-scheme-handler/https=" + desktopFile + "\ntext/html=" + desktopFile + "\n");
+        const QString ownList = desktop.isEmpty() ? QString() : desktop.toLower() + u'-';
+        write(configFolder + u'/' + ownList + QStringLiteral("mimeapps.list"),
+              defaults(desktopFile));
+        if (!desktop.isEmpty()) {
+            const QString decoy = homeFolder + QStringLiteral("/decoy-launcher");
+            write(decoy, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + decoyLaunches_.toUtf8() + "'\n");
+            QFile::setPermissions(decoy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            write(homeFolder + QStringLiteral("/.local/share/applications/") +
+                      QLatin1String(decoyFile),
+                  "[Desktop Entry]\nType=Application\nName=Decoy\nExec=" + decoy.toUtf8() +
+                      " %U\nMimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n");
+            write(configFolder + QStringLiteral("/mimeapps.list"), defaults(decoyFile));
+        }
     }
     ~TestBrowserHome() { quit(); }
     TestBrowserHome(const TestBrowserHome&) = delete;
@@ -66,6 +79,8 @@ public:
     QStringList launched() const { return linesOf(launches_); }
     // The addresses the program under test launched the browser's entry with itself.
     QStringList launchedDirectly() const { return linesOf(directLaunches_); }
+    // The addresses the decoy of the common association file was started with.
+    QStringList launchedDecoy() const { return linesOf(decoyLaunches_); }
 
     // Browser main processes on this profile: a second one is a second instance (its helper
     // processes carry --type= or -contentproc).
@@ -99,6 +114,13 @@ public:
 
 private:
     static constexpr const char* desktopFile = "corvantis-test-browser.desktop";
+    static constexpr const char* decoyFile = "corvantis-test-decoy.desktop";
+
+    // An association file naming `entry` the handler of web addresses and pages.
+    static QByteArray defaults(const char* entry) {
+        return QByteArray("[Default Applications]\nx-scheme-handler/http=") + entry +
+               "\nx-scheme-handler/https=" + entry + "\ntext/html=" + entry + "\n";
+    }
 
     struct Process {
         qint64 pid;
@@ -183,4 +205,5 @@ private:
     QString profile_;
     QString launches_;
     QString directLaunches_;
+    QString decoyLaunches_;
 };

@@ -8,6 +8,7 @@
 #include "opener/LaunchBatch.h"
 #include "opener/LauncherErrorOutput.h"
 #include "opener/RunningBrowserShell.h"
+#include "opener/XdgOpenWay.h"
 #include "opener/XdgShell.h"
 
 #include <QtTest>
@@ -373,69 +374,84 @@ private slots:
         QCOMPARE(nextBatchSize(waiting, takesList), batch);
     }
 
-    void whereXdgOpenTakesItsGenericWay_data() {
+    void whichWayXdgOpenTakes_data() {
         QTest::addColumn<QStringList>("environment"); // NAME=value
-        QTest::addColumn<bool>("generic");
-        QTest::addRow("bare") << QStringList{"DISPLAY=:1"} << true;
-        QTest::addRow("Wayland") << QStringList{"WAYLAND_DISPLAY=w"} << true;
-        QTest::addRow("no display") << QStringList{} << false;
+        QTest::addColumn<XdgOpenWay>("way");
+        using enum XdgOpenWay;
+        QTest::addRow("bare") << QStringList{"DISPLAY=:1"} << generic;
+        QTest::addRow("Wayland") << QStringList{"WAYLAND_DISPLAY=w"} << generic;
+        QTest::addRow("no display") << QStringList{"XDG_CURRENT_DESKTOP=GNOME"} << other;
         QTest::addRow("a window manager")
-            << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=i3"} << true;
-        for (const char* desktop :
-             {"GNOME", "GNOME-Flashback:GNOME", "KDE", "XFCE", "MATE", "LXQt"})
+            << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=i3"} << generic;
+        for (const auto& [desktop, way] :
+             {std::pair{"GNOME", gnome}, std::pair{"GNOME-Flashback:GNOME", gnome},
+              std::pair{"KDE", kde}, std::pair{"XFCE", xfce}, std::pair{"MATE", other},
+              std::pair{"LXQt", other}, std::pair{"ubuntu:GNOME", generic}})
             QTest::addRow("%s", desktop)
                 << QStringList{"DISPLAY=:1", QStringLiteral("XDG_CURRENT_DESKTOP=") + desktop}
-                << false;
+                << way;
         QTest::addRow("KDE by session")
-            << QStringList{"DISPLAY=:1", "KDE_FULL_SESSION=true"} << false;
+            << QStringList{"DISPLAY=:1", "KDE_FULL_SESSION=true"} << other;
         QTest::addRow("Xfce by session")
-            << QStringList{"DISPLAY=:1", "DESKTOP_SESSION=xfce"} << false;
+            << QStringList{"DISPLAY=:1", "DESKTOP_SESSION=xfce"} << other;
         QTest::addRow("generic named")
             << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=X-Generic", "DESKTOP_SESSION=gnome"}
-            << true;
+            << generic;
     }
-    void whereXdgOpenTakesItsGenericWay() {
+    void whichWayXdgOpenTakes() {
         QFETCH(QStringList, environment);
-        QFETCH(bool, generic);
+        QFETCH(XdgOpenWay, way);
         QProcessEnvironment values;
         for (const QString& setting : environment)
             values.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
-        QCOMPARE(environmentChoosesGenericWay(values), generic);
+        QCOMPARE(xdgOpenWayByEnvironment(values), way);
         QVERIFY(isWebAddress("https://a/b?c") && !isWebAddress("https://a b") &&
                 !isWebAddress(QStringLiteral("http://a") + QChar(1)) && !isWebAddress("HTTP://a") &&
                 !isWebAddress("ftp://a") && !isWebAddress("http:a"));
     }
 
-    // The command xdg-open's generic way runs, found in a temporary home. Each look-up runs in
-    // a child, for GLib reads the data folders once a process.
+    // The command xdg-open's generic way or a desktop's opener runs, found in a temporary home;
+    // on a desktop, its own association file names the browser and the common one another.
+    // Each look-up runs in a child, for GLib reads the data folders once a process.
     void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes_data() {
         QTest::addColumn<QByteArray>("desktop");
         QTest::addColumn<QByteArray>("exec");   // and what follows it in the entry
         QTest::addColumn<QString>("subfolder"); // of the user's applications folder
+        QTest::addColumn<QString>("setting");   // file=text in the configuration folder
         QTest::addColumn<QString>("program");   // as launched; none: not certain
         const QString inPath = QStandardPaths::findExecutable("true");
-        QTest::addRow("bare") << QByteArray() << QByteArray("true --x %u") << QString() << inPath;
+        const QByteArray plain("true --x %u");
+        const QString none;
+        QTest::addRow("bare") << QByteArray() << plain << none << none << inPath;
         QTest::addRow("absolute program")
-            << QByteArray() << inPath.toUtf8() + " --x %u" << QString() << inPath;
-        QTest::addRow("GNOME") << QByteArray("GNOME") << QByteArray("true --x %u") << QString()
-                               << QString();
+            << QByteArray() << inPath.toUtf8() + " --x %u" << none << none << inPath;
+        for (const char* desktop : {"GNOME", "KDE", "XFCE"})
+            QTest::addRow("%s", desktop) << QByteArray(desktop) << plain << none << none << inPath;
+        QTest::addRow("MATE") << QByteArray("MATE") << plain << none << none << none;
+        QTest::addRow("KDE, a browser set")
+            << QByteArray("KDE") << plain << none
+            << "kdeglobals=[General]\nBrowserApplication=b.desktop\n"
+            << none;
+        QTest::addRow("XFCE, its helper set")
+            << QByteArray("XFCE") << plain << none << "xfce4/helpers.rc=WebBrowser=b\n"
+            << none;
         QTest::addRow("relative program")
-            << QByteArray() << QByteArray("bin/true %u") << QString() << QString();
-        QTest::addRow("searched subfolder")
-            << QByteArray() << QByteArray("true --x %u") << "sub" << QString();
+            << QByteArray() << QByteArray("bin/true %u") << none << none << none;
+        QTest::addRow("searched subfolder") << QByteArray() << plain << "sub" << none << none;
         QTest::addRow("later group")
             << QByteArray()
             << QByteArray("true --x %u\n[Desktop Action new]\nExec=other %U\n"
                           "Terminal=true")
-            << QString() << inPath;
-        QTest::addRow("terminal") << QByteArray() << QByteArray("true --x %u\nTerminal=true")
-                                  << QString() << QString();
+            << none << none << inPath;
+        for (const char* key : {"Terminal=true", "DBusActivatable=true", "Path=/"})
+            QTest::addRow("%s", key)
+                << QByteArray("GNOME") << plain + '\n' + key << none << none << none;
         QTest::addRow("Exec twice")
-            << QByteArray() << QByteArray("true --x %u\nExec=true %u") << QString() << QString();
+            << QByteArray() << QByteArray("true --x %u\nExec=true %u") << none << none << none;
         QTest::addRow("escaped blank")
-            << QByteArray() << QByteArray("true\\s--x %u") << QString() << QString();
+            << QByteArray() << QByteArray("true\\s--x %u") << none << none << none;
         QTest::addRow("named twice") // in the association file
-            << QByteArray() << QByteArray("true --x %u\n#") << QString() << QString();
+            << QByteArray() << QByteArray("true --x %u\n#") << none << none << none;
     }
     void theDefaultBrowsersCommandIsLookedUpAsXdgOpenDoes() {
         if (ChildTestRun::isChild()) {
@@ -461,6 +477,7 @@ private slots:
         QFETCH(QByteArray, desktop);
         QFETCH(QByteArray, exec);
         QFETCH(QString, subfolder);
+        QFETCH(QString, setting);
         QFETCH(QString, program);
         const QByteArray recorderFirst = qgetenv("PATH");
         QTemporaryDir home;
@@ -469,12 +486,23 @@ private slots:
         QDir().mkpath(user + subfolder);
         writeFixture(system + "test-browser.desktop",
                      "[Desktop Entry]\nType=Application\nName=B\nExec=" + exec + "\n");
-        writeFixture(home.path() + "/config/mimeapps.list",
+        writeFixture(system + "other-browser.desktop",
+                     "[Desktop Entry]\nType=Application\nName=O\nExec=false %U\n");
+        const QByteArray ownList = desktop.isEmpty() ? QByteArray() : desktop.toLower() + '-';
+        writeFixture(home.path() + "/config/" + ownList + "mimeapps.list",
                      "[Default Applications]\nx-scheme-handler/http=test-browser.desktop\n"
                      "x-scheme-handler/https=test-browser.desktop\n" +
                          QByteArray(exec.endsWith('#') ? "X-Scheme-Handler/http=b.desktop\n" : ""));
+        if (!desktop.isEmpty())
+            writeFixture(home.path() + "/config/mimeapps.list",
+                         "[Default Applications]\nx-scheme-handler/http=other-browser.desktop\n"
+                         "x-scheme-handler/https=other-browser.desktop\n");
+        if (!setting.isEmpty())
+            writeFixture(home.path() + "/config/" + setting.section(u'=', 0, 0),
+                         setting.section(u'=', 1).toUtf8());
         const std::pair<const char*, QByteArray> settings[] = {
             {"XDG_CURRENT_DESKTOP", desktop},
+            {"KDE_SESSION_VERSION", "5"},
             {"DISPLAY", ":nowhere"},
             {"XDG_CONFIG_HOME", (home.path() + "/config").toUtf8()},
             {"XDG_DATA_HOME", (home.path() + "/user").toUtf8()},
