@@ -148,7 +148,6 @@ private slots:
             "usr/lib/corvantis/jetwrite",
             "usr/lib/corvantis/websites.mdb",
             "usr/lib/corvantis/x/o.cjs",
-            "usr/share/applications/corvantis.desktop",
             "usr/share/applications/org.corvantis.corvantis.desktop",
             "usr/share/doc/corvantis/changelog.Debian.gz",
             "usr/share/doc/corvantis/copyright",
@@ -176,10 +175,8 @@ private slots:
     void desktopEntryAndMetainfoPassTheValidators() {
         int status = 0;
         const QString applications = root + "/usr/share/applications/";
-        QString output = run(
-            "desktop-file-validate",
-            {applications + "org.corvantis.corvantis.desktop", applications + "corvantis.desktop"},
-            &status);
+        QString output = run("desktop-file-validate",
+                             {applications + "org.corvantis.corvantis.desktop"}, &status);
         QVERIFY2(status == 0 && output.trimmed().isEmpty(), qPrintable(output));
         // The tree: the component's launchable is the desktop entry of the same name.
         output = run("appstreamcli", {"validate-tree", "--pedantic", "--no-net", root}, &status);
