@@ -146,7 +146,7 @@ private slots:
         QVERIFY(
             copySourceTree(qEnvironmentVariable("CORVANTIS_SOURCE_DIR"), folder + "/corvantis"));
         const QStringList sources = filesBelow(folder + "/corvantis");
-        for (const QString& stray : {"build/dev/CMakeCache.txt", ".git/HEAD", "obj-x/Makefile"}) {
+        for (const char* stray : {"build/dev/CMakeCache.txt", ".git/HEAD", "obj-x/Makefile"}) {
             QVERIFY(QDir().mkpath(QFileInfo(folder + "/corvantis/" + stray).absolutePath()));
             QVERIFY(QFile(folder + "/corvantis/" + stray).open(QIODevice::WriteOnly));
         }
