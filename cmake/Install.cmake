@@ -33,10 +33,8 @@ install(FILES ${CORVANTIS_PROGRAM_DIR}/websites.mdb DESTINATION ${CMAKE_INSTALL_
 file(CREATE_LINK ${default_list_config} ${install_links}/websites.mdb SYMBOLIC)
 install(FILES ${install_links}/websites.mdb DESTINATION ${CORVANTIS_INSTALL_FOLDER})
 
-# The desktop entry and the AppStream component share one name. corvantis.desktop, the entry's
-# earlier name, stays as a hidden entry for launchers pinned to it.
+# The desktop entry and the AppStream component share one name.
 install(FILES ${PROJECT_SOURCE_DIR}/assets/org.corvantis.corvantis.desktop
-              ${PROJECT_SOURCE_DIR}/assets/corvantis.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${PROJECT_SOURCE_DIR}/assets/org.corvantis.corvantis.metainfo.xml.in
                ${CMAKE_BINARY_DIR}/org.corvantis.corvantis.metainfo.xml @ONLY)

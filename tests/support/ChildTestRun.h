@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 // Runs one case of this test program again in a child process, for faults that must not hit
@@ -33,8 +35,13 @@ public:
         // The child's own temporary folders go into one of the parent's: a killed child
         // cannot remove them, the parent does.
         environment.insert(QStringLiteral("TMPDIR"), childTemporaryFolder_.path());
-        if (unprivileged && ::geteuid() == 0)
-            ::chown(QFile::encodeName(childTemporaryFolder_.path()).constData(), 65534, 65534);
+        const QByteArray temporary = QFile::encodeName(childTemporaryFolder_.path());
+        if (unprivileged && ::geteuid() == 0 && ::chown(temporary.constData(), 65534, 65534) != 0) {
+            // Not started: finishWithin() and waitForOutput() fail, and output() says why.
+            output_ = "cannot give the child's temporary folder to nobody: " +
+                      QByteArray(std::strerror(errno));
+            return;
+        }
         process_.setProcessEnvironment(environment);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         const QString self = QCoreApplication::applicationFilePath();
