@@ -28,9 +28,12 @@ void storeList(const WebsiteList& list, ProgramSettings& settings, const QString
 }
 
 // What identifies the stored list's contents, to tell a file that was only touched from one
-// that was changed.
+// that was changed. Any seed but 0 lets Qt hash with the processor's AES instructions, where it
+// has them: a million entries then take about 2 ms rather than the 25 ms of its portable hash,
+// which is seed 0's. Both keys of a session are made in the same process, with the same seed.
 std::size_t contentKey(QByteArrayView stored) {
-    return qHashBits(stored.data(), static_cast<size_t>(stored.size()));
+    constexpr size_t anySeedButZero = 1;
+    return qHashBits(stored.data(), static_cast<size_t>(stored.size()), anySeedButZero);
 }
 
 // A failure's description as a sentence of a report that goes on after it.
