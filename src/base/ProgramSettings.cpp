@@ -32,8 +32,11 @@ void ProgramSettings::write(const QString& key,
     store_.writeUtf8(SettingsKeys::application, SettingsKeys::section, key, writeValue);
 }
 
-bool ProgramSettings::keepBackup(const QString& key) {
-    return store_.keepBackup(SettingsKeys::application, SettingsKeys::section, key);
+std::optional<QString> ProgramSettings::keepBackup(const QString& key) {
+    const QString copyKey = freeKey(key + QStringLiteral(".bak"));
+    if (!store_.keepCopy(SettingsKeys::application, SettingsKeys::section, key, copyKey))
+        return std::nullopt;
+    return copyKey;
 }
 
 QString ProgramSettings::count() const {
@@ -46,12 +49,15 @@ void ProgramSettings::storeCount(const QString& typed) {
                  typed);
 }
 
-QString ProgramSettings::freeKeyBesideList() const {
-    const QString first(SettingsKeys::websitesBesideUnreadList);
+QString ProgramSettings::freeKey(const QString& first) const {
     QString key = first;
     for (int number = 2; isTaken(pathOf(key)); ++number)
         key = first + QLatin1Char('-') + QString::number(number);
     return key;
+}
+
+QString ProgramSettings::freeKeyBesideList() const {
+    return freeKey(SettingsKeys::websitesBesideUnreadList);
 }
 
 QStringList ProgramSettings::listsKeptBeside() const {

@@ -44,21 +44,21 @@ QString sessionListNotSaved(const QString& failure) {
     return QStringLiteral("This session's list could not be saved: %1").arg(asSentence(failure));
 }
 
-// A copy of the stored list kept as "Websites.bak", or not, and what to say of it.
+// A copy of the stored list kept as "Websites.bak" (or, when an earlier copy is there, the next
+// free "Websites.bak-N"), or not, and what to say of it.
 struct CopyOfStoredList {
     bool kept = false;
     QString said;
 };
 
 CopyOfStoredList keepCopyOfStoredList(ProgramSettings& settings) {
-    bool copied = false;
+    std::optional<QString> copyKey;
     if (const auto failure =
-            ErrorTrap::failureOf([&] { copied = settings.keepBackup(SettingsKeys::websites); }))
+            ErrorTrap::failureOf([&] { copyKey = settings.keepBackup(SettingsKeys::websites); }))
         return {false, QStringLiteral("No copy of it could be kept: %1").arg(asSentence(*failure))};
-    if (!copied)
+    if (!copyKey)
         return {}; // nothing a copy could hold (a folder, a FIFO, a device)
-    return {true, QStringLiteral("A copy of it is in %1.")
-                      .arg(settings.pathOf(SettingsKeys::websites) + QStringLiteral(".bak"))};
+    return {true, QStringLiteral("A copy of it is in %1.").arg(settings.pathOf(*copyKey))};
 }
 
 // Saves this session's list as "Websites.new" (or, when an earlier session's list is there,
