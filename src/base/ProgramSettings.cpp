@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -63,10 +64,21 @@ QString ProgramSettings::freeKeyBesideList() const {
 QStringList ProgramSettings::listsKeptBeside() const {
     const QFileInfo list(pathOf(SettingsKeys::websites));
     const QString first(SettingsKeys::websitesBesideUnreadList);
-    QStringList kept;
-    for (const QFileInfo& file :
-         QDir(list.absolutePath())
-             .entryInfoList({first, first + QStringLiteral("-*")}, QDir::Files, QDir::Name))
-        kept << file.filePath();
-    return kept;
+    QFileInfoList kept =
+        QDir(list.absolutePath())
+            .entryInfoList({first, first + QStringLiteral("-*")}, QDir::Files, QDir::Name);
+    // "<first>" is the first, "<first>-N" the Nth; another name (not one this program gives)
+    // goes before them all.
+    const auto numberOf = [&first](const QFileInfo& file) {
+        if (file.fileName() == first)
+            return 1;
+        return file.fileName().sliced(first.size() + 1).toInt();
+    };
+    std::stable_sort(kept.begin(), kept.end(), [&](const QFileInfo& a, const QFileInfo& b) {
+        return numberOf(a) < numberOf(b);
+    });
+    QStringList paths;
+    for (const QFileInfo& file : kept)
+        paths << file.filePath();
+    return paths;
 }

@@ -32,7 +32,8 @@ public:
     // Where a list that could not be stored in place goes: the first of "Websites.new",
     // "Websites.new-2", ... that is free, so that an earlier one is never written over.
     QString freeKeyBesideList() const;
-    // The paths of the lists kept beside the stored one by earlier sessions.
+    // The paths of the lists kept beside the stored one by earlier sessions, oldest first (in
+    // the order freeKeyBesideList gives out their names).
     QStringList listsKeptBeside() const;
 
 private:

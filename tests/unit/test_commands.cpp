@@ -168,6 +168,21 @@ private slots:
         QVERIFY(fixture.env.dialogs.reports.empty());
     }
 
+    void aStoredListThatCannotBeReadNamesTheNewestListsKeptBeside() {
+        CommandFixture fixture;
+        fixture.env.settings = SettingsStore(fixture.env.configFolder.path(), 1); // too large
+        for (const QString& key : QStringList{"Websites", "Websites.new"})
+            fixture.env.storeSetting(key, "a;b");
+        for (int number = 2; number <= 12; ++number)
+            fixture.env.storeSetting(QStringLiteral("Websites.new-%1").arg(number), "n");
+        restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
+        const QString kept = fixture.env.settingPath(QStringLiteral("Websites.new"));
+        QVERIFY(fixture.env.dialogs.reports.at(0).description().endsWith(
+            QStringLiteral(" beside it: the newest in %1-10, %1-11, %1-12; 9 older ones in %2, "
+                           "from Websites.new to Websites.new-9.")
+                .arg(kept, QFileInfo(kept).absolutePath())));
+    }
+
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne_data() {
         QTest::addColumn<bool>("copyCanBeKept");
         QTest::addColumn<QByteArray>("changedTo");
