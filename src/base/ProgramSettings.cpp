@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -32,8 +33,11 @@ void ProgramSettings::write(const QString& key,
     store_.writeUtf8(SettingsKeys::application, SettingsKeys::section, key, writeValue);
 }
 
-bool ProgramSettings::keepBackup(const QString& key) {
-    return store_.keepBackup(SettingsKeys::application, SettingsKeys::section, key);
+std::optional<QString> ProgramSettings::keepBackup(const QString& key) {
+    const QString copyKey = freeKey(key + QStringLiteral(".bak"));
+    if (!store_.keepCopy(SettingsKeys::application, SettingsKeys::section, key, copyKey))
+        return std::nullopt;
+    return copyKey;
 }
 
 QString ProgramSettings::count() const {
@@ -46,21 +50,35 @@ void ProgramSettings::storeCount(const QString& typed) {
                  typed);
 }
 
-QString ProgramSettings::freeKeyBesideList() const {
-    const QString first(SettingsKeys::websitesBesideUnreadList);
+QString ProgramSettings::freeKey(const QString& first) const {
     QString key = first;
     for (int number = 2; isTaken(pathOf(key)); ++number)
         key = first + QLatin1Char('-') + QString::number(number);
     return key;
 }
 
+QString ProgramSettings::freeKeyBesideList() const {
+    return freeKey(SettingsKeys::websitesBesideUnreadList);
+}
+
 QStringList ProgramSettings::listsKeptBeside() const {
     const QFileInfo list(pathOf(SettingsKeys::websites));
     const QString first(SettingsKeys::websitesBesideUnreadList);
-    QStringList kept;
-    for (const QFileInfo& file :
-         QDir(list.absolutePath())
-             .entryInfoList({first, first + QStringLiteral("-*")}, QDir::Files, QDir::Name))
-        kept << file.filePath();
-    return kept;
+    QFileInfoList kept =
+        QDir(list.absolutePath())
+            .entryInfoList({first, first + QStringLiteral("-*")}, QDir::Files, QDir::Name);
+    // "<first>" is the first, "<first>-N" the Nth; another name (not one this program gives)
+    // goes before them all.
+    const auto numberOf = [&first](const QFileInfo& file) {
+        if (file.fileName() == first)
+            return 1;
+        return file.fileName().sliced(first.size() + 1).toInt();
+    };
+    std::stable_sort(kept.begin(), kept.end(), [&](const QFileInfo& a, const QFileInfo& b) {
+        return numberOf(a) < numberOf(b);
+    });
+    QStringList paths;
+    for (const QFileInfo& file : kept)
+        paths << file.filePath();
+    return paths;
 }

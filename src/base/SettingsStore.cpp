@@ -84,8 +84,7 @@ void SettingsStore::writeUtf8(const QString& application, const QString& section
     file.commit();
 }
 
-bool SettingsStore::keepBackup(const QString& application, const QString& section,
-                               const QString& key) {
-    const QString path = pathOf(application, section, key);
-    return copyFile(path, path + QStringLiteral(".bak"));
+bool SettingsStore::keepCopy(const QString& application, const QString& section, const QString& key,
+                             const QString& copyKey) {
+    return copyFile(pathOf(application, section, key), pathOf(application, section, copyKey));
 }

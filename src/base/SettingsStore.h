@@ -51,11 +51,12 @@ public:
     void writeUtf8(const QString& application, const QString& section, const QString& key,
                    const std::function<void(AtomicFileWriter&)>& writeValue);
 
-    // Copies the stored value to "<key>.bak" beside it, with its permission bits, so that a value
-    // that could not be read is kept whatever happens to it later. An older copy is replaced
-    // only by a complete new one. Returns false, doing nothing, when no regular file is stored.
-    // Throws Failure.
-    bool keepBackup(const QString& application, const QString& section, const QString& key);
+    // Copies the stored value to copyKey beside it, with its permission bits, so that a value
+    // that could not be read is kept whatever happens to it later. What is at copyKey is
+    // replaced only by a complete copy. Returns false, doing nothing, when no regular file is
+    // stored. Throws Failure.
+    bool keepCopy(const QString& application, const QString& section, const QString& key,
+                  const QString& copyKey);
 
     QString pathOf(const QString& application, const QString& section, const QString& key) const;
 

@@ -8,6 +8,7 @@
 #include "list/StoredWebsites.h"
 #include "list/WebsiteList.h"
 
+#include <QFileInfo>
 #include <QHashFunctions>
 #include <QStringList>
 #include <utility>
@@ -47,21 +48,21 @@ QString sessionListNotSaved(const QString& failure) {
     return QStringLiteral("This session's list could not be saved: %1").arg(asSentence(failure));
 }
 
-// A copy of the stored list kept as "Websites.bak", or not, and what to say of it.
+// A copy of the stored list kept as "Websites.bak" (or, when an earlier copy is there, the next
+// free "Websites.bak-N"), or not, and what to say of it.
 struct CopyOfStoredList {
     bool kept = false;
     QString said;
 };
 
 CopyOfStoredList keepCopyOfStoredList(ProgramSettings& settings) {
-    bool copied = false;
+    std::optional<QString> copyKey;
     if (const auto failure =
-            ErrorTrap::failureOf([&] { copied = settings.keepBackup(SettingsKeys::websites); }))
+            ErrorTrap::failureOf([&] { copyKey = settings.keepBackup(SettingsKeys::websites); }))
         return {false, QStringLiteral("No copy of it could be kept: %1").arg(asSentence(*failure))};
-    if (!copied)
+    if (!copyKey)
         return {}; // nothing a copy could hold (a folder, a FIFO, a device)
-    return {true, QStringLiteral("A copy of it is in %1.")
-                      .arg(settings.pathOf(SettingsKeys::websites) + QStringLiteral(".bak"))};
+    return {true, QStringLiteral("A copy of it is in %1.").arg(settings.pathOf(*copyKey))};
 }
 
 // Saves this session's list as "Websites.new" (or, when an earlier session's list is there,
@@ -125,15 +126,34 @@ bool storedListChangedSince(const StoredListAtStart& atStart, const ProgramSetti
     return !stored || contentKey(*stored) != atStart.contentKey;
 }
 
+// How many of the lists kept beside the stored one the start-up's report names: one is added
+// at each close while the list cannot be read, and the report must stay short enough to read.
+constexpr qsizetype keptListsNamed = 3;
+
+// The lists kept beside the stored one, as the start-up's report names them: the newest few,
+// oldest first, and how many older ones are there.
+QString keptListsSentence(const QStringList& kept) {
+    const auto joined = [](const QStringList& paths) { return paths.join(QStringLiteral(", ")); };
+    if (kept.size() <= keptListsNamed)
+        return QStringLiteral("The list of an earlier session that could not be saved there is "
+                              "kept in %1.")
+            .arg(joined(kept));
+    const qsizetype older = kept.size() - keptListsNamed;
+    return QStringLiteral("The lists of earlier sessions that could not be saved there are kept "
+                          "beside it: the newest in %1; %2 older ones in %3, from %4 to %5.")
+        .arg(joined(kept.last(keptListsNamed)))
+        .arg(older)
+        .arg(QFileInfo(kept.first()).absolutePath(), QFileInfo(kept.first()).fileName(),
+             QFileInfo(kept.at(older - 1)).fileName());
+}
+
 // The start-up's report of a stored list it cannot read names the lists that earlier sessions
 // kept beside it, which hold what they could not store there.
 [[noreturn]] void rethrowNamingKeptLists(const QString& failure, const ProgramSettings& settings) {
     const QStringList kept = settings.listsKeptBeside();
     if (kept.isEmpty())
         throw Failure(failure);
-    throw Failure(QStringLiteral("%1 The list of an earlier session that could not be saved "
-                                 "there is kept in %2.")
-                      .arg(asSentence(failure), kept.join(QStringLiteral(", "))));
+    throw Failure(asSentence(failure) + u' ' + keptListsSentence(kept));
 }
 
 } // namespace

@@ -29,6 +29,7 @@ StoredListAtStart restoreWebsiteList(WebsiteList& list, SettingsStore& settings,
 // this session is saved beside it as "Websites.new" (or "Websites.new-2", ..., never over an
 // earlier session's), and one report says so. When another
 // program changed it after the start-up read it, that version is kept as "Websites.bak"
-// before the list of this session replaces it, and one report says so.
+// before the list of this session replaces it, and one report says so. A copy, too, is
+// never written over: with "Websites.bak" there, it goes to "Websites.bak-2", ...
 void saveWebsiteList(const WebsiteList& list, CommandView& view, SettingsStore& settings,
                      ErrorTrap& trap, const StoredListAtStart& atStart);

@@ -2,6 +2,7 @@
 
 #include "base/ErrorReport.h"
 #include "base/FormatControls.h"
+#include "ui/ScreenFittingMessageBox.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -11,13 +12,11 @@
 
 namespace {
 
-// A box that shows its text as it is: the texts quote entries, paths and files, which Qt would
-// otherwise take for rich text when they look like HTML (and then show images, or links), and
-// whose invisible controls could show them reversed.
+// Every box the program shows: its text as it is (invisible controls in the quoted entries,
+// paths and files could show them reversed), within the screen.
 void showPlainText(QMessageBox::Icon icon, const QString& caption, const QString& text,
                    QWidget* parent) {
-    QMessageBox box(icon, caption, withFormatControlsVisible(text), QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
+    ScreenFittingMessageBox box(icon, caption, withFormatControlsVisible(text), parent);
     box.exec();
 }
 

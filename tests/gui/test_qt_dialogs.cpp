@@ -154,6 +154,17 @@ private slots:
         QCOMPARE(formats, QList<Qt::TextFormat>({Qt::PlainText, Qt::PlainText}));
     }
 
+    void aTallTextFitsTheScreenWithItsBothEnds() {
+        QString shown;
+        whenShown<QMessageBox>([&](QMessageBox& box) {
+            if (box.screen()->availableGeometry().contains(box.frameGeometry()))
+                shown = box.text();
+            box.accept();
+        });
+        QtDialogs().notice(QStringLiteral("first\n") + QStringLiteral("line\n").repeated(3000), {});
+        QVERIFY(shown.startsWith(u"first\nline") && shown.contains(u" not shown \u2026]\nline"));
+    }
+
     void saveReplacesAnExistingFileWithoutAQuestion() {
         QTemporaryDir folder;
         touch(folder.filePath("old.txt"));

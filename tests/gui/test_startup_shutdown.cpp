@@ -73,6 +73,7 @@ private slots:
         // The folder cannot be replaced by the save: reported, and nothing of it is lost.
         QCOMPARE(fixture.env.dialogs.reportPlaces().last(),
                  QStringLiteral("Form1.Form_QueryUnload 110"));
+        QVERIFY(!fixture.env.dialogs.reports.back().description().contains("A copy of it is in"));
         QVERIFY(QFile::exists(websites + "/inside"));
     }
 

@@ -168,6 +168,21 @@ private slots:
         QVERIFY(fixture.env.dialogs.reports.empty());
     }
 
+    void aStoredListThatCannotBeReadNamesTheNewestListsKeptBeside() {
+        CommandFixture fixture;
+        fixture.env.settings = SettingsStore(fixture.env.configFolder.path(), 1); // too large
+        for (const QString& key : QStringList{"Websites", "Websites.new"})
+            fixture.env.storeSetting(key, "a;b");
+        for (int number = 2; number <= 12; ++number)
+            fixture.env.storeSetting(QStringLiteral("Websites.new-%1").arg(number), "n");
+        restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
+        const QString kept = fixture.env.settingPath(QStringLiteral("Websites.new"));
+        QVERIFY(fixture.env.dialogs.reports.at(0).description().endsWith(
+            QStringLiteral(" beside it: the newest in %1-10, %1-11, %1-12; 9 older ones in %2, "
+                           "from Websites.new to Websites.new-9.")
+                .arg(kept, QFileInfo(kept).absolutePath())));
+    }
+
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne_data() {
         QTest::addColumn<bool>("copyCanBeKept");
         QTest::addColumn<QByteArray>("changedTo");
@@ -177,18 +192,21 @@ private slots:
         QTest::addColumn<QString>("reportEnd");
         QTest::newRow("copy kept") << true << QByteArray("changed by hand") << QByteArray()
                                    << QByteArray("a;b") << QByteArray()
-                                   << "A copy of it is in %1.bak. This session's list was saved "
+                                   << "A copy of it is in %1.bak-2. This session's list was saved "
                                       "in its place.";
         QTest::newRow("no copy: left as it was")
-            << false << QByteArray("changed by hand") << QByteArray()
-            << QByteArray("changed by hand") << QByteArray("a;b")
+            << false << QByteArray("changed by hand") << QByteArray() << QByteArray()
+            << QByteArray("a;b")
             << ". It was left as it was. This session's list was saved as %1.new.";
         QTest::newRow("an earlier session's list beside is kept too")
-            << false << QByteArray("changed by hand") << QByteArray("earlier")
-            << QByteArray("changed by hand") << QByteArray("a;b")
+            << false << QByteArray("changed by hand") << QByteArray("earlier") << QByteArray()
+            << QByteArray("a;b")
             << ". It was left as it was. This session's list was saved as %1.new-2.";
+        QTest::newRow("a link to nothing beside is not written through")
+            << false << QByteArray("changed by hand") << QByteArray("<link to nothing>")
+            << QByteArray() << QByteArray("a;b") << ". This session's list was saved as %1.new-2.";
         // Rewritten as it was (touched): nothing to keep, nothing to report.
-        QTest::newRow("only touched") << false << QByteArray("a") << QByteArray()
+        QTest::newRow("only touched") << true << QByteArray("a") << QByteArray()
                                       << QByteArray("a;b") << QByteArray() << QString();
     }
     void aStoredListChangedMeanwhileIsKeptBesideTheSavedOne() {
@@ -198,9 +216,11 @@ private slots:
         QFETCH(QString, reportEnd);
         CommandFixture fixture;
         fixture.env.storeSetting(QStringLiteral("Websites"), "a");
-        if (!copyCanBeKept) // a folder where the copy would go
-            fixture.env.storeSetting(QStringLiteral("Websites.bak/inside"), "");
-        if (!earlierBeside.isEmpty())
+        fixture.env.storeSetting(QStringLiteral("Websites.bak"), "earlier copy"); // stays
+        if (earlierBeside == "<link to nothing>")
+            QVERIFY(QFile::link(fixture.env.settingPath(QStringLiteral("nothing")),
+                                fixture.env.settingPath(QStringLiteral("Websites.new"))));
+        else if (!earlierBeside.isEmpty())
             fixture.env.storeSetting(QStringLiteral("Websites.new"), earlierBeside);
         const StoredListAtStart atStart =
             restoreWebsiteList(fixture.list, fixture.env.settings, fixture.trap);
@@ -210,15 +230,18 @@ private slots:
         QVERIFY(changed.open(QIODevice::ReadWrite) &&
                 changed.setFileTime(QDateTime::currentDateTime().addDays(1),
                                     QFileDevice::FileModificationTime));
+        if (!copyCanBeKept) // reading it fails, as root too: no address 0 is mapped
+            QVERIFY(changed.remove() && QFile::link("/proc/self/mem", changed.fileName()));
         saveWebsiteList(fixture.list, fixture.view, fixture.env.settings, fixture.trap, atStart);
         QTEST(fixture.env.storedSetting(QStringLiteral("Websites")), "stored");
         QTEST(fixture.env.storedSetting(earlierBeside.isEmpty() ? QStringLiteral("Websites.new")
                                                                 : QStringLiteral("Websites.new-2")),
               "savedBeside");
-        if (!earlierBeside.isEmpty())
+        if (fixture.env.hasSetting(QStringLiteral("Websites.new")) && !earlierBeside.isEmpty())
             QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.new")), earlierBeside);
-        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")),
-                 copyCanBeKept ? "changed by hand" : "");
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")), "earlier copy");
+        QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak-2")),
+                 copyCanBeKept && !reportEnd.isEmpty() ? "changed by hand" : "");
         QCOMPARE(fixture.env.dialogs.reports.empty(), reportEnd.isEmpty());
         if (reportEnd.isEmpty())
             return;

@@ -219,21 +219,21 @@ private slots:
     void backupKeepsTheStoredValueBeside() {
         QTemporaryDir root;
         SettingsStore store(root.path());
-        QVERIFY(!store.keepBackup(app, section, "Websites")); // nothing stored: nothing to keep
+        QVERIFY(!store.keepCopy(app, section, "Websites", "Websites.bak")); // nothing to keep
         QVERIFY(!QFile::exists(store.pathOf(app, section, "Websites.bak")));
         // Nor in a folder where the value should be: no copy, and no failure to report.
         QVERIFY(QDir().mkpath(store.pathOf(app, section, "Folder")));
-        QVERIFY(!store.keepBackup(app, section, "Folder"));
+        QVERIFY(!store.keepCopy(app, section, "Folder", "Folder.bak"));
         // One that cannot be opened (a link to itself) is a failure, with the reason.
         const QString loop = store.pathOf(app, section, "Loop");
         QVERIFY(QFile::link(loop, loop));
-        QVERIFY_THROWS_EXCEPTION(Failure, store.keepBackup(app, section, "Loop"));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.keepCopy(app, section, "Loop", "Loop.bak"));
         store.write(app, section, "Websites", "first");
-        QVERIFY(store.keepBackup(app, section, "Websites"));
+        QVERIFY(store.keepCopy(app, section, "Websites", "Websites.bak"));
         store.write(app, section, "Websites", "second");
         const QString websites = store.pathOf(app, section, "Websites");
         QVERIFY(QFile::setPermissions(websites, QFile::ReadOwner | QFile::WriteOwner));
-        store.keepBackup(app, section, "Websites");
+        store.keepCopy(app, section, "Websites", "Websites.bak");
         QCOMPARE(fileBytes(websites + ".bak"), QByteArray("second"));
         // A private list gives a private copy.
         QCOMPARE(QFile::permissions(websites + ".bak") & ~(QFile::ReadUser | QFile::WriteUser),
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(::chmod(folder.constData(), 01777), 0);
         if (::lchown(QFile::encodeName(websites).constData(), ::getpwnam("nobody")->pw_uid, -1))
             QSKIP("needs root to make a link of another user");
-        QVERIFY_THROWS_EXCEPTION(Failure, store.keepBackup(app, section, "Websites"));
+        QVERIFY_THROWS_EXCEPTION(Failure, store.keepCopy(app, section, "Websites", "Websites.bak"));
         QVERIFY_THROWS_EXCEPTION(Failure, store.readBytes(app, section, "Websites"));
         QCOMPARE(fileBytes(websites + ".bak"), QByteArray("second"));
     }
