@@ -1,13 +1,44 @@
 #include "app/GraphicalSession.h"
 
+#include "opener/XcbSupport.h"
+
 #include <QByteArrayList>
 #include <QFileInfo>
+#include <chrono>
 #include <cstdio>
+#include <future>
+#include <thread>
 
 namespace {
 
+// Long enough for a server behind a slow link to answer; short enough that a display on a
+// host that went away (whose connection the system gives up on only after minutes) ends the
+// start soon.
+constexpr std::chrono::seconds xServerPatience{10};
+
 bool isSet(const char* variable) {
     return !qEnvironmentVariableIsEmpty(variable);
+}
+
+// Whether the X server named in DISPLAY takes a connection and has the screen the name asks
+// for: a name that does not parse, a server that is gone and a screen it lacks all fail.
+bool xServerAnswers(const QByteArray& display) {
+    int screen = 0;
+    const XcbSupport::Connection connection(xcb_connect(display.constData(), &screen));
+    return xcb_connection_has_error(connection.get()) == 0 &&
+           XcbSupport::rootOfScreen(connection.get(), screen) != XCB_WINDOW_NONE;
+}
+
+// The connection is tried on a thread of its own, so that a host that does not answer holds
+// the start no longer than the patience; such a thread is left to end with the program.
+bool xDisplayUsable() {
+    if (!isSet("DISPLAY"))
+        return false;
+    std::packaged_task<bool()> probe(
+        [display = qgetenv("DISPLAY")] { return xServerAnswers(display); });
+    std::future<bool> answer = probe.get_future();
+    std::thread(std::move(probe)).detach();
+    return answer.wait_for(xServerPatience) == std::future_status::ready && answer.get();
 }
 
 // The Wayland client library connects to WAYLAND_DISPLAY, or else to wayland-0 in the runtime
@@ -21,10 +52,10 @@ bool waylandReachable() {
 bool platformReachable(const QByteArray& entry) {
     const QByteArray name = entry.split(':').constFirst().trimmed();
     if (name == "xcb")
-        return isSet("DISPLAY");
+        return xDisplayUsable();
     if (name.startsWith("wayland"))
         return waylandReachable();
-    return true; // no display server needed, or a name Qt judges itself
+    return !name.isEmpty(); // no display server needed, or a name Qt judges itself
 }
 
 } // namespace
