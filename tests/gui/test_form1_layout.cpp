@@ -79,7 +79,9 @@ private slots:
         QCOMPARE(progressBar(w)->accessibleName(), QStringLiteral("Progress Bar"));
         // Read, not set: no value to change, for which a screen reader would offer Increase.
         QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(progressBar(w));
-        QVERIFY(bar->role() == QAccessible::ProgressBar && !bar->valueInterface());
+        QVERIFY(bar->role() == QAccessible::ProgressBar && bar->state().readOnly &&
+                !bar->valueInterface());
+        QCOMPARE(bar->text(QAccessible::Description), progressBar(w)->text()); // what it shows
         QCOMPARE(w.windowTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.appTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::white));
