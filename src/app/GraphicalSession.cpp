@@ -20,25 +20,33 @@ bool isSet(const char* variable) {
     return !qEnvironmentVariableIsEmpty(variable);
 }
 
-// Whether the X server named in DISPLAY takes a connection and has the screen the name asks
-// for: a name that does not parse, a server that is gone and a screen it lacks all fail.
-bool xServerAnswers(const QByteArray& display) {
+// The connection to the X server named in DISPLAY, when it takes one and has the screen the
+// name asks for; none for a name that does not parse, a server that is gone or a screen it lacks.
+XcbSupport::Connection xServerConnection(const QByteArray& display) {
     int screen = 0;
-    const XcbSupport::Connection connection(xcb_connect(display.constData(), &screen));
-    return xcb_connection_has_error(connection.get()) == 0 &&
-           XcbSupport::rootOfScreen(connection.get(), screen) != XCB_WINDOW_NONE;
+    XcbSupport::Connection connection(xcb_connect(display.constData(), &screen));
+    if (xcb_connection_has_error(connection.get()) != 0 ||
+        XcbSupport::rootOfScreen(connection.get(), screen) == XCB_WINDOW_NONE)
+        return nullptr;
+    return connection;
 }
 
 // The connection is tried on a thread of its own, so that a host that does not answer holds
-// the start no longer than the patience; such a thread is left to end with the program.
+// the start no longer than the patience; such a thread is left to end with the program. A
+// connection made is held until the program ends: an X server (Xvfb) whose only client it is
+// resets as it closes, and would refuse Qt's connection in that moment.
 bool xDisplayUsable() {
     if (!isSet("DISPLAY"))
         return false;
-    std::packaged_task<bool()> probe(
-        [display = qgetenv("DISPLAY")] { return xServerAnswers(display); });
-    std::future<bool> answer = probe.get_future();
+    std::packaged_task<XcbSupport::Connection()> probe(
+        [display = qgetenv("DISPLAY")] { return xServerConnection(display); });
+    std::future<XcbSupport::Connection> answer = probe.get_future();
     std::thread(std::move(probe)).detach();
-    return answer.wait_for(xServerPatience) == std::future_status::ready && answer.get();
+    if (answer.wait_for(xServerPatience) != std::future_status::ready)
+        return false;
+    static XcbSupport::Connection heldUntilExit;
+    heldUntilExit = answer.get();
+    return heldUntilExit != nullptr;
 }
 
 // The Wayland client library connects to WAYLAND_DISPLAY, or else to wayland-0 in the runtime
