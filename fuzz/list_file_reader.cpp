@@ -39,11 +39,12 @@ std::vector<std::string> referenceEntries(std::string_view file) {
         at = segmentEnd + 1;
         if (cr != std::string_view::npos && at < file.size() && file[at] == '\n')
             ++at;
-        // Its pieces: k LF give k + 1 pieces.
+        // Its pieces: k LF give k + 1 pieces, but the file's final LF adds no empty one.
         size_t start = 0;
         for (size_t lf; (lf = segment.find('\n', start)) != std::string_view::npos; start = lf + 1)
             entries.emplace_back(segment.substr(start, lf - start));
-        entries.emplace_back(segment.substr(start));
+        if (cr != std::string_view::npos || start < segment.size())
+            entries.emplace_back(segment.substr(start));
     }
     return entries;
 }

@@ -2,6 +2,7 @@
 #include "app/GraphicalSession.h"
 #include "app/RelativeXdgFolders.h"
 #include "app/SaveAtExit.h"
+#include "app/SessionBusWithoutAutolaunch.h"
 #include "app/SingleInstance.h"
 #include "app/SystemClock.h"
 #include "app/TerminationSignals.h"
@@ -48,6 +49,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QLatin1String(Form1::productName));
     QApplication::setDesktopFileName(QStringLiteral("org.corvantis.corvantis"));
+    connectSessionBusWithoutAutolaunch(); // before the first widget wakes the bridge
 
     // Before anything is read or written: a second window would save its own list at close.
     SettingsStore settings = SettingsStore::forCurrentUser();

@@ -11,10 +11,9 @@
 //
 // An entry ends at CR LF, at a CR alone and at an LF alone; nothing is trimmed or skipped, so
 // an empty line is an empty entry. At the end of the file the bytes after the last line end
-// are one more entry when there are any, or when that line end was an LF alone: a file that
-// ends with CR LF or CR has no empty entry after it, one that ends with an LF alone does, and
-// a file of zero bytes has no entry at all. A UTF-8 byte-order mark at the very start is
-// dropped; anywhere else it is text.
+// are one more entry when there are any: a final line end (as every Linux text file has)
+// ends the last line and adds no empty entry, and a file of zero bytes has no entry at all. A UTF-8
+// byte-order mark at the very start is dropped; anywhere else it is text.
 //
 // Each entry goes to the sink as a view of its bytes, valid only during the call. Only the
 // entry that runs across a chunk boundary is copied; everything else is viewed in place.
@@ -39,10 +38,9 @@ public:
     void finish() {
         if (!headDecided_)
             releaseHead();
-        if (!partial_.isEmpty() || afterLoneLineFeed_)
+        if (!partial_.isEmpty())
             sink_(QByteArrayView(partial_));
         partial_.clear();
-        afterLoneLineFeed_ = false;
     }
 
 private:
@@ -73,7 +71,6 @@ private:
                 return;
             endEntry(bytes.sliced(begin, stop - begin));
             begin = stop + 1;
-            afterLoneLineFeed_ = bytes[stop] == '\n';
             if (bytes[stop] == '\r') {
                 if (begin == bytes.size())
                     skipLineFeed_ = true;
@@ -98,6 +95,5 @@ private:
     QByteArray head_;    // the first bytes, while the byte-order mark is undecided
     QByteArray partial_; // the start of an entry that began in an earlier chunk
     bool headDecided_ = false;
-    bool skipLineFeed_ = false;      // the last chunk ended with CR: an LF next belongs to it
-    bool afterLoneLineFeed_ = false; // the last line end seen was an LF alone
+    bool skipLineFeed_ = false; // the last chunk ended with CR: an LF next belongs to it
 };

@@ -22,8 +22,13 @@ bool AccessibleListCell::isValid() const {
     return index().isValid();
 }
 
+// An empty entry shows nothing, but a check box without a name is one a screen reader passes
+// over in silence: it is named as empty.
 QString AccessibleListCell::text(QAccessible::Text type) const {
-    return type == QAccessible::Name ? index().data(Qt::DisplayRole).toString() : QString();
+    if (type != QAccessible::Name)
+        return {};
+    const QString shown = index().data(Qt::DisplayRole).toString();
+    return shown.isEmpty() && isValid() ? QStringLiteral("Empty entry") : shown;
 }
 
 // Empty for a row that is gone.

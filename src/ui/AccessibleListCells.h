@@ -25,9 +25,10 @@ protected:
     QPointer<QTableView> view_;
 };
 
-// An entry's cell: named by the entry's text. An entry with a check box is a check box to a
-// screen reader, checked or not, and can be toggled; the platform bridge announces no
-// "checkable" state for a plain table cell, so an unticked entry would sound like any text.
+// An entry's cell: named by the entry's text, an empty entry as empty. An entry with a check
+// box is a check box to a screen reader, checked or not, and can be toggled; the platform
+// bridge announces no "checkable" state for a plain table cell, so an unticked entry would
+// sound like any text.
 class AccessibleListCell : public AccessibleListPart,
                            public QAccessibleTableCellInterface,
                            public QAccessibleActionInterface {

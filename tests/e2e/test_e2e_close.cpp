@@ -80,50 +80,69 @@ private slots:
         QCOMPARE(program.terminate(), 0);
     }
 
-    // With no display server to show on, one line says so and the status is 1 (not Qt's abort).
-    // A display server that may be there (a named Wayland display, its default socket), a
-    // platform that needs none, or Qt's own arguments are left to Qt.
+    // With no display server to show on, one line says so and the status is 1 (not Qt's abort):
+    // no DISPLAY, or one where no server answers, that does not parse, or names a screen the
+    // server lacks. A display server that may be there (a named Wayland display, its default
+    // socket), a platform that needs none, or Qt's own arguments are left to Qt.
     void startWithoutDisplay_data() {
         QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("wayland"); // WAYLAND_DISPLAY, or "socket": wayland-0 exists
         QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("display");
         QTest::addColumn<bool>("refused");
         const QString none;
-        QTest::newRow("Qt's choice") << none << none << none << true;
-        QTest::newRow("xcb") << "xcb" << none << none << true;
-        QTest::newRow("wayland, xcb") << "wayland;xcb" << none << none << true;
-        QTest::newRow("offscreen") << "offscreen" << none << none << false;
-        QTest::newRow("-platform") << none << none << "-platform offscreen" << false;
-        QTest::newRow("named") << "wayland" << QString("w-9") << none << false;
-        QTest::newRow("socket") << "wayland" << QString("socket") << none << false;
+        const QString here = qEnvironmentVariable("DISPLAY").section('.', 0, 0);
+        QTest::newRow("Qt's choice") << none << none << none << none << true;
+        QTest::newRow("xcb") << "xcb" << none << none << none << true;
+        QTest::newRow("wayland, xcb") << "wayland;xcb" << none << none << none << true;
+        QTest::newRow("offscreen") << "offscreen" << none << none << none << false;
+        QTest::newRow("-platform") << none << none << "-platform offscreen" << none << false;
+        QTest::newRow("named") << "wayland" << QString("w-9") << none << none << false;
+        QTest::newRow("socket") << "wayland" << QString("socket") << none << none << false;
+        QTest::newRow("no server") << "xcb" << none << none << QString(":229") << true;
+        QTest::newRow("garbage") << none << none << none << QString("garbage") << true;
+        QTest::newRow("no such screen") << none << none << none << here + ".7" << true;
+        QTest::newRow("no platform named") << ";" << none << none << here << true;
+        QTest::newRow("a server there") << "xcb" << none << none << here << false;
     }
     void startWithoutDisplay() {
         QFETCH(QString, platform);
         QFETCH(QString, wayland);
         QFETCH(QString, arguments);
+        QFETCH(QString, display);
         QFETCH(bool, refused);
         const QTemporaryDir home;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("DISPLAY");
+        display.isEmpty() ? environment.remove("DISPLAY") : environment.insert("DISPLAY", display);
         environment.insert("QT_QPA_PLATFORM", platform);
         environment.insert("WAYLAND_DISPLAY", wayland == "socket" ? QString() : wayland);
         if (wayland == "socket")
             QVERIFY(QFile(home.filePath("wayland-0")).open(QIODevice::WriteOnly));
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
             environment.insert(name, home.path());
+        // No session bus: a bus started for the program (by dbus-launch, found on PATH when
+        // not installed) would outlive it. This one only leaves a mark.
+        environment.remove("DBUS_SESSION_BUS_ADDRESS");
+        environment.insert("PATH", home.path() + ':' + environment.value("PATH"));
+        QFile launcher(home.filePath("dbus-launch"));
+        QVERIFY(launcher.open(QIODevice::WriteOnly) && launcher.write("#!/bin/sh\n>\"$0.ran\"\n"));
+        launcher.close();
+        QVERIFY(launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
         QProcess program;
         program.setProcessEnvironment(environment);
         program.start(RunningProgram::defaultProgram(), arguments.split(' ', Qt::SkipEmptyParts));
         if (!refused) { // runs offscreen until told to end, or Qt ends it
-            const QString lock = home.filePath("Pellamark/Corvantis/Websites.lock");
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lock) || program.state() == QProcess::NotRunning,
-                                     15000);
+            // The count is stored as the window is filled, after the widgets are made.
+            const QString filled = home.filePath("Pellamark/Corvantis/No of Websites");
+            QTRY_VERIFY_WITH_TIMEOUT(
+                QFile::exists(filled) || program.state() == QProcess::NotRunning, 15000);
             program.terminate();
         }
         QVERIFY(program.state() == QProcess::NotRunning || program.waitForFinished(15000));
         const QByteArray said = program.readAllStandardError();
         QCOMPARE(said.contains("graphical session") && said.count('\n') == 1, refused);
         QCOMPARE(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 1, refused);
+        QVERIFY(!QFile::exists(launcher.fileName() + ".ran"));
     }
 };
 

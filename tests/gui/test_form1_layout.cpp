@@ -3,6 +3,7 @@
 #include "ui/ProgressBar.h"
 #include "ui/WebsiteListView.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -76,6 +77,11 @@ private slots:
         QCOMPARE(countBox(w)->accessibleName(), question);
         QCOMPARE(websiteListView(w)->accessibleName(), QStringLiteral("Websites"));
         QCOMPARE(progressBar(w)->accessibleName(), QStringLiteral("Progress Bar"));
+        // Read, not set: no value to change, for which a screen reader would offer Increase.
+        QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(progressBar(w));
+        QVERIFY(bar->role() == QAccessible::ProgressBar && bar->state().readOnly &&
+                !bar->valueInterface());
+        QCOMPARE(bar->text(QAccessible::Description), progressBar(w)->text()); // what it shows
         QCOMPARE(w.windowTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.appTitle(), QStringLiteral("Corvantis"));
         QCOMPARE(w.palette().color(QPalette::Window), QColor(Qt::white));

@@ -58,7 +58,7 @@ private slots:
         loadTextFilesButton(window)->click();
 
         QCOMPARE(entriesOf(window.websiteList()),
-                 QStringList({"b1", "b2", "", "http://a", "c1", "c2", "http://a"}));
+                 QStringList({"b1", "b2", "http://a", "c1", "c2", "http://a"}));
         QVERIFY(test.env.dialogs.reports.empty());
     }
 

@@ -179,6 +179,8 @@ private slots:
         QVERIFY(wrongWidth.errors.contains("line 1"));
         QCOMPARE(writeWith({}, {QStringLiteral("--column"), QStringLiteral("url:date")}).exitCode,
                  2);
+        QVERIFY(run(jetwriteProgram(), {QStringLiteral("--help")}) // asked for: stdout, status 0
+                    .startsWith(QStringLiteral("usage: corvantis-jetwrite ")));
 
         // A database already at the output stays as it was.
         QTemporaryDir folder;

@@ -1,6 +1,6 @@
 // jetwrite: writes a Jet 4 database with one table from a text file of rows.
 //
-//   jetwrite [--table NAME] [--column NAME:text|memo]... INPUT OUTPUT
+//   corvantis-jetwrite [--table NAME] [--column NAME:text|memo]... INPUT OUTPUT
 //
 // Without options the table is "tblWebsites" with one Text column "url", as the program's
 // default list expects. The rows are read as RowsText.h describes.
@@ -20,8 +20,14 @@ namespace {
 constexpr int usageError = 2;
 constexpr int writeError = 1;
 
-void printUsage() {
-    std::cerr << "usage: jetwrite [--table NAME] [--column NAME:text|memo]... INPUT OUTPUT\n";
+// The name a person types: the installed link on PATH, not the file it points to.
+constexpr std::string_view commandName = "corvantis-jetwrite";
+
+// Asked for with --help, on stdout; after a wrong command line, on stderr.
+void printUsage(std::ostream& out) {
+    out << "usage: " << commandName << " [--table NAME] [--column NAME:text|memo]... INPUT OUTPUT\n"
+        << "Writes a Jet 4 database with one table, its rows read from INPUT, to OUTPUT.\n"
+        << "See man " << commandName << ".\n";
 }
 
 jet::Column parseColumn(std::string_view definition) {
@@ -53,6 +59,10 @@ int main(int argc, char** argv) {
     try {
         for (int i = 1; i < argc; ++i) {
             const std::string_view argument = argv[i];
+            if (argument == "--help" || argument == "-h") {
+                printUsage(std::cout);
+                return 0;
+            }
             if ((argument == "--table" || argument == "--column") && i + 1 < argc) {
                 if (argument == "--table")
                     table.name = argv[++i];
@@ -61,16 +71,16 @@ int main(int argc, char** argv) {
             } else if (pathCount < 2 && !argument.starts_with("--")) {
                 paths[pathCount++] = argument;
             } else {
-                printUsage();
+                printUsage(std::cerr);
                 return usageError;
             }
         }
     } catch (const std::exception& error) {
-        std::cerr << "jetwrite: " << error.what() << '\n';
+        std::cerr << commandName << ": " << error.what() << '\n';
         return usageError;
     }
     if (pathCount != 2) {
-        printUsage();
+        printUsage(std::cerr);
         return usageError;
     }
     if (table.columns.empty())
@@ -80,7 +90,7 @@ int main(int argc, char** argv) {
         jet::writeDatabaseFile(table, paths[1]);
     } catch (const std::exception& error) {
         // The output file, if there was one, is left as it was.
-        std::cerr << "jetwrite: " << paths[0] << ": " << error.what() << '\n';
+        std::cerr << commandName << ": " << paths[0] << ": " << error.what() << '\n';
         return writeError;
     }
     return 0;
