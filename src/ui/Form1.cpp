@@ -1,7 +1,7 @@
 #include "ui/Form1.h"
 
 #include "base/ErrorTrap.h"
-#include "base/FileAccess.h"
+#include "base/FileExists.h"
 #include "base/ProgramSettings.h"
 #include "base/SetAppTitle.h"
 #include "commands/DefaultList.h"
