@@ -1,7 +1,7 @@
 #include "base/AtomicFileWriter.h"
 
 #include "base/Failure.h"
-#include "base/FileAccess.h"
+#include "base/LinkWalk.h"
 
 #include <QFile>
 #include <QFileInfo>

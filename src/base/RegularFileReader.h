@@ -15,7 +15,7 @@ class QFile;
 // nothing can take the file's place between a check and the open: a FIFO would block the reader
 // for ever, a device such as /dev/zero never ends, and a folder holds no value. A symbolic link
 // is followed to what it names, and judged by that, except one that another user put in a
-// shared sticky folder (FileAccess.h): that is refused as the kernel refuses it.
+// shared sticky folder (LinkWalk.h): that is refused as the kernel refuses it.
 class RegularFileReader {
 public:
     // Why a path was not opened as a regular file.
@@ -71,3 +71,8 @@ private:
     qint64 size_;
     mode_t permissions_;
 };
+
+// The whole of a small regular file. Throws Failure naming `what` (e.g. "skin") when the file
+// cannot be read, is no regular file, or is larger than maxBytes, so that a huge file is refused
+// rather than loaded and a FIFO does not block.
+QByteArray readSmallFile(const QString& path, qint64 maxBytes, const QString& what);

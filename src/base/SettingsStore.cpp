@@ -2,7 +2,7 @@
 
 #include "base/AtomicFileWriter.h"
 #include "base/Failure.h"
-#include "base/FileAccess.h"
+#include "base/FileCopy.h"
 #include "base/RegularFileReader.h"
 #include "base/TextDecoding.h"
 

@@ -1,6 +1,6 @@
 #include "ui/Appearance.h"
 
-#include "base/FileAccess.h"
+#include "base/RegularFileReader.h"
 #include "ui/CursorFile.h"
 #include "ui/SkinFramework.h"
 

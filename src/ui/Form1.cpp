@@ -1,7 +1,7 @@
 #include "ui/Form1.h"
 
 #include "base/ErrorTrap.h"
-#include "base/FileAccess.h"
+#include "base/FileExists.h"
 #include "base/ProgramSettings.h"
 #include "base/SetAppTitle.h"
 #include "commands/DefaultList.h"
@@ -113,8 +113,7 @@ void Form1::Form_Load() {
 
     trap.run(fillCountBox, [&] { Text1->setText(ProgramSettings(platform_.settings).count()); });
 
-    loaded_ = true;
-    if (closeRequestedWhileLoading_)
+    if (life_.finishLoading())
         close();
 }
 
@@ -133,11 +132,8 @@ void Form1::Form_QueryUnload(Dialogs& reports) {
 }
 
 void Form1::saveAtExit(Dialogs& reports) {
-    if (!loaded_ || closing_)
-        return; // nothing restored that a save could keep, or saved already
-    closing_ = true;
-    displayGone_ = true;
-    Form_QueryUnload(reports);
+    if (life_.displayLost()) // not before the list is restored, nor after the close's save
+        Form_QueryUnload(reports);
 }
 
 void Form1::Form_Unload() {
@@ -147,15 +143,14 @@ void Form1::Form_Unload() {
 void Form1::closeEvent(QCloseEvent* event) {
     // A close request while start-up shows a report (log-out, a signal) waits for the list to
     // be restored: saving the still empty list would overwrite the stored one.
-    if (!loaded_) {
-        closeRequestedWhileLoading_ = true;
+    const WindowLifeCycle::CloseRequest request = life_.requestClose();
+    if (request == WindowLifeCycle::CloseRequest::waitForLoad) {
         event->ignore();
         return;
     }
     event->accept();
-    if (closing_)
+    if (request == WindowLifeCycle::CloseRequest::closing)
         return;
-    closing_ = true;
     // Clicks and keys still queued must not start a command after the list was saved.
     setEnabled(false);
     Form_QueryUnload(platform_.dialogs);
@@ -286,7 +281,7 @@ QString Form1::countText() const {
 }
 
 void Form1::yield() {
-    if (!displayGone_) // events would come from a connection that is gone
+    if (!life_.displayGone()) // events would come from a connection that is gone
         QCoreApplication::processEvents();
 }
 

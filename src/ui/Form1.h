@@ -3,6 +3,7 @@
 #include "base/Platform.h"
 #include "commands/CommandView.h"
 #include "commands/ListPersistence.h"
+#include "ui/WindowLifeCycle.h"
 
 #include <QCursor>
 #include <QWidget>
@@ -69,7 +70,7 @@ public:
     std::optional<int> selectedRow() const override;
     void yield() override;
     void waitForEvents() override;
-    bool isClosing() const override { return closing_; }
+    bool isClosing() const override { return life_.isClosing(); }
 
 signals:
     // The window has closed and saved the list: the program ends.
@@ -110,8 +111,5 @@ private:
     std::optional<QCursor> customPointer_;
     QString appTitle_;
     StoredListAtStart storedListAtStart_; // what the close must know of the stored list
-    bool loaded_ = false;
-    bool closeRequestedWhileLoading_ = false;
-    bool closing_ = false;
-    bool displayGone_ = false;
+    WindowLifeCycle life_;
 };

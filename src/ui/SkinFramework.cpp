@@ -1,7 +1,7 @@
 #include "ui/SkinFramework.h"
 
 #include "base/Failure.h"
-#include "base/FileAccess.h"
+#include "base/RegularFileReader.h"
 #include "ui/StyleSheetText.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "RunningProgram.h"
+#include "ScopedEnvironment.h"
 
-#include <QScopeGuard>
 #include <QTest>
 #include <csignal>
 #include <initializer_list>
@@ -54,9 +54,8 @@ private slots:
         QProcess xvfb; // a display of its own, to lose
         const QString display = RunningProgram::startXServer(xvfb);
         QVERIFY(!display.isEmpty());
-        const QByteArray testDisplay = qgetenv("DISPLAY");
-        const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", testDisplay); });
-        qputenv("DISPLAY", display.toLatin1()); // where the window is looked for
+        // Where the window is looked for.
+        const ScopedEnvironment windowDisplay("DISPLAY", display.toLatin1());
         RunningProgram program;
         program.setEnvironment(QStringLiteral("DISPLAY"), display);
         program.storeSetting("Websites", "a;;b");

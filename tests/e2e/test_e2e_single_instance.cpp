@@ -1,4 +1,5 @@
 #include "RunningProgram.h"
+#include "ScopedEnvironment.h"
 #include "app/SingleInstance.h"
 #include "base/FileDescriptor.h"
 
@@ -127,9 +128,7 @@ private slots:
         RunningProgram second;
         second.joinSessionOf(first);
         second.setEnvironment(QStringLiteral("DISPLAY"), otherDisplay);
-        const QByteArray display = qgetenv("DISPLAY");
-        const auto restoreDisplay = qScopeGuard([&display] { qputenv("DISPLAY", display); });
-        qputenv("DISPLAY", otherDisplay.toLatin1());
+        const ScopedEnvironment display("DISPLAY", otherDisplay.toLatin1());
         failure = second.start(); // its notice, captioned "Corvantis"
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(second.sendCloseRequest());
@@ -238,14 +237,8 @@ private slots:
         const QString notAFolder = folder.filePath(
             QStringLiteral("runtime-") + QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
         QFile(notAFolder).open(QIODevice::WriteOnly);
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        const QByteArray temporary = qgetenv("TMPDIR");
-        const auto restore = qScopeGuard([&] {
-            runtime.isNull() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", runtime);
-            temporary.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", temporary);
-        });
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(notAFolder));
-        qputenv("TMPDIR", QFile::encodeName(folder.path()));
+        ScopedEnvironment environment("XDG_RUNTIME_DIR", QFile::encodeName(notAFolder));
+        environment.set("TMPDIR", QFile::encodeName(folder.path()));
         SingleInstance unreachable(lock, QStringLiteral(":9"));
         QCOMPARE(unreachable.claim(), SingleInstance::Role::Second);
         QVERIFY(!unreachable.askFirstToComeForward({}));

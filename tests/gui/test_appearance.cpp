@@ -2,7 +2,7 @@
 // and broken, and what each leaves on the window and in the error reports.
 #include "Form1Controls.h"
 #include "WindowUnderTest.h"
-#include "base/FileAccess.h"
+#include "base/FileExists.h"
 #include "ui/AppIcon.h"
 #include "ui/Appearance.h"
 #include "ui/SkinFramework.h"

@@ -2,6 +2,7 @@
 // takes a while to start: every pick reaches one instance, and no launcher is left unreaped.
 #include "FakeCommandView.h"
 #include "FakeSingleInstanceBrowser.h"
+#include "ScopedEnvironment.h"
 #include "TestFiles.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
@@ -78,12 +79,11 @@ private slots:
         QFETCH(FakeSingleInstanceBrowser::Launch, launch);
         QFETCH(int, launchersLeft);
         FakeSingleInstanceBrowser browser("0.3", launch);
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", browser.pathWithBrowserFirst());
+        ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
         // The browser starts in 0.3 s; a settle time well beyond that, short for a test.
         XdgShell shell(std::chrono::milliseconds(1500));
         runPicks(shell, count);
-        qputenv("PATH", oldPath);
+        environment.restore();
         QTRY_COMPARE_WITH_TIMEOUT(browser.log().size(), count, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), launchersLeft, 20000);
 
@@ -106,15 +106,12 @@ private slots:
         launcher.write("#!/bin/sh\nexec sleep 2 2>&-\n"); // no error output to relay
         launcher.setPermissions(launcher.permissions() | QFile::ExeOwner);
         launcher.close();
-        const QByteArray oldPath = qgetenv("PATH");
-        const QByteArray oldDisplay = qgetenv("DISPLAY");
-        qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
-        qunsetenv("DISPLAY"); // the one connection to the display is not a hand-off's
+        ScopedEnvironment environment("PATH", bin.path().toUtf8() + ':' + qgetenv("PATH"));
+        environment.unset("DISPLAY"); // the one connection to the display is not a hand-off's
         XdgShell shell(std::chrono::milliseconds(1));
         const int descriptorsBefore = openDescriptors();
         runPicks(shell, 5000);
-        qputenv("PATH", oldPath);
-        qputenv("DISPLAY", oldDisplay);
+        environment.restore();
 
         QVERIFY(shell.launchersRunning() > 0);
         QCOMPARE(openDescriptors(), descriptorsBefore);
@@ -128,11 +125,10 @@ private slots:
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             QSKIP("needs an X server in DISPLAY (./test.sh starts one)");
         FakeSingleInstanceBrowser browser;
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", browser.pathWithBrowserFirst());
+        ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
         XdgShell shell(std::chrono::hours(1));
         shell.open(QStringLiteral("http://127.0.0.1/page/1"));
-        qputenv("PATH", oldPath);
+        environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QVERIFY(!shell.handOffFinished());
 
@@ -141,9 +137,9 @@ private slots:
 
         // The next start is watched afresh: its own window ends its wait.
         browser.quit();
-        qputenv("PATH", browser.pathWithBrowserFirst());
+        environment.set("PATH", browser.pathWithBrowserFirst());
         shell.open(QStringLiteral("http://127.0.0.1/page/2"));
-        qputenv("PATH", oldPath);
+        environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QVERIFY(!shell.handOffFinished());
         const WindowOfProcess nextWindow(browser.instancePid());
@@ -172,13 +168,11 @@ private slots:
         QFETCH(bool, ready);
         FakeSingleInstanceBrowser browser(
             "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, work);
-        const QByteArray oldPath = qgetenv("PATH");
-        qputenv("PATH", browser.pathWithBrowserFirst());
-        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
+        environment.set("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
         shell.open(QStringLiteral("http://127.0.0.1/page/1"));
-        qputenv("PATH", oldPath);
-        qunsetenv("WAYLAND_DISPLAY");
+        environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QTest::qWait(2000); // time to see its socket, and the session settle
         QCOMPARE(shell.handOffFinished(), ready);

@@ -1,5 +1,6 @@
 #include "ChildTestRun.h"
 #include "RecordingXdgOpen.h"
+#include "ScopedEnvironment.h"
 #include "TestFiles.h"
 #include "base/AtomicFileWriter.h"
 #include "base/FileDescriptor.h"
@@ -83,13 +84,11 @@ private slots:
         sigaddset(&terminate, SIGTERM);
         QCOMPARE(::pthread_sigmask(SIG_BLOCK, &terminate, nullptr), 0);
         QVERIFY(std::signal(SIGINT, SIG_IGN) != SIG_ERR);
-        const QByteArray path = qgetenv("PATH");
         const auto restore = qScopeGuard([&] {
             std::signal(SIGINT, SIG_DFL);
             ::pthread_sigmask(SIG_UNBLOCK, &terminate, nullptr);
-            qputenv("PATH", path);
         });
-        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+        const ScopedEnvironment environment("PATH", bin.path().toUtf8() + ':' + qgetenv("PATH"));
         AtomicFileWriter file(bin.filePath(QStringLiteral("list.txt")));
         file.open();
         XdgShell shell;
@@ -125,10 +124,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shell.launchersRunning(), 0, 10000);
         QCOMPARE(shell.endRun().count, 0);
         // A launcher that cannot be started at all fails too.
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", "/nowhere");
+        ScopedEnvironment environment("PATH", "/nowhere");
         shell.open(QStringLiteral("http://ok"));
-        qputenv("PATH", path);
+        environment.restore();
         QCOMPARE(shell.endRun().count, 1);
     }
 
@@ -150,16 +148,16 @@ private slots:
         QFETCH(QString, address);
         QFETCH(int, settleMs);
         QFETCH(Launch::Outcome, outcome);
-        const QByteArray path = qgetenv("PATH");
+        ScopedEnvironment environment;
         if (address.isEmpty())
-            qputenv("PATH", "/nowhere");
+            environment.set("PATH", "/nowhere");
         XdgShell shell{std::chrono::milliseconds(settleMs)};
         QList<Launch::Outcome> outcomes;
         shell.tellFinishedHandOffs(
             [&](const QString&, Launch::Outcome ended) { outcomes << ended; });
         QFile::remove(recorder.binFolder() + "/stop-slow");
         shell.open(address.isEmpty() ? QStringLiteral("http://ok") : address);
-        qputenv("PATH", path);
+        environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 5000);
         QTest::qWait(200);
         QCOMPARE(outcomes, QList<Launch::Outcome>{outcome});
@@ -264,9 +262,8 @@ private slots:
             QFile::remove(recorder.binFolder() + "/calls/" + file);
         QFile::remove(recorder.binFolder() + "/wrote-late");
         QFile::remove(recorder.binFolder() + "/stop-slow");
-        const QByteArray display = qgetenv("DISPLAY");
-        qunsetenv("DISPLAY"); // the one connection to the display is not a launch's
-        const auto restoreDisplay = qScopeGuard([&] { qputenv("DISPLAY", display); });
+        ScopedEnvironment environment;
+        environment.unset("DISPLAY"); // the one connection to the display is not a launch's
         // Short enough for a launch to outlive it well within the waits below.
         XdgShell launcherShell(program.endsWith("slow") ? std::chrono::seconds(3)
                                                         : XdgShell::defaultSettleTime);
@@ -509,14 +506,11 @@ private slots:
             {"XDG_DATA_DIRS", (home.path() + "/system").toUtf8()},
             {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nowhere"},
             {"PATH", recorderFirst.sliced(recorderFirst.indexOf(':') + 1)}};
-        QList<QByteArray> before;
-        for (const auto& [name, value] : settings) {
-            before.append(qgetenv(name));
-            qputenv(name, value);
-        }
+        ScopedEnvironment environment;
+        for (const auto& [name, value] : settings)
+            environment.set(name, value);
         ChildTestRun child(ChildTestRun::thisCase(), home.path());
-        for (qsizetype setting = 0; setting < before.size(); ++setting)
-            qputenv(settings[setting].first, before[setting]);
+        environment.restore();
         QVERIFY2(child.finishWithin(20000), child.output().constData());
         QStringList launches;
         for (const QByteArray& line : child.output().split('\n'))
@@ -540,11 +534,10 @@ private slots:
         QVERIFY(::bind(silentDisplay.get(), reinterpret_cast<sockaddr*>(&address),
                        sizeof address) == 0);
         QVERIFY(::listen(silentDisplay.get(), 8) == 0);
-        const QByteArray oldDisplay = qgetenv("DISPLAY");
-        qputenv("DISPLAY", ":" + QByteArray::number(number));
+        ScopedEnvironment environment("DISPLAY", ":" + QByteArray::number(number));
         XdgShell shell(std::chrono::milliseconds(300));
         shell.open(QStringLiteral("http://ok/display"));
-        qputenv("DISPLAY", oldDisplay);
+        environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(shell.handOffFinished(), 10000);
         QFile::remove(QString::fromLatin1(path));
     }
