@@ -205,6 +205,10 @@ private slots:
         QTest::newRow("a link to nothing beside is not written through")
             << false << QByteArray("changed by hand") << QByteArray("<link to nothing>")
             << QByteArray() << QByteArray("a;b") << ". This session's list was saved as %1.new-2.";
+        QTest::newRow("same size")
+            << true << QByteArray("c") << QByteArray() << QByteArray("a;b") << QByteArray()
+            << "A copy of it is in %1.bak-2. This session's list was saved "
+               "in its place.";
         // Rewritten as it was (touched): nothing to keep, nothing to report.
         QTest::newRow("only touched") << true << QByteArray("a") << QByteArray()
                                       << QByteArray("a;b") << QByteArray() << QString();
@@ -241,7 +245,7 @@ private slots:
             QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.new")), earlierBeside);
         QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak")), "earlier copy");
         QCOMPARE(fixture.env.storedSetting(QStringLiteral("Websites.bak-2")),
-                 copyCanBeKept && !reportEnd.isEmpty() ? "changed by hand" : "");
+                 copyCanBeKept && !reportEnd.isEmpty() ? changedTo : QByteArray());
         QCOMPARE(fixture.env.dialogs.reports.empty(), reportEnd.isEmpty());
         if (reportEnd.isEmpty())
             return;
