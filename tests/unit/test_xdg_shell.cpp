@@ -414,8 +414,8 @@ private slots:
         QTest::addColumn<QByteArray>("desktop");
         QTest::addColumn<QByteArray>("exec");   // and what follows it in the entry
         QTest::addColumn<QString>("subfolder"); // of the user's applications folder
-        QTest::addColumn<QString>("setting");   // file=text in the configuration folder
-        QTest::addColumn<QString>("program");   // as launched; none: not certain
+        QTest::addColumn<QString>("setting"); // file=text in the configuration folder, $NAME=value
+        QTest::addColumn<QString>("program"); // as launched; none: not certain
         const QString inPath = QStandardPaths::findExecutable("true");
         const QByteArray plain("true --x %u");
         const QString none;
@@ -429,6 +429,8 @@ private slots:
             << QByteArray("KDE") << plain << none
             << "kdeglobals=[General]\nBrowserApplication=b.desktop\n"
             << none;
+        QTest::addRow("GNOME, the portal asked")
+            << QByteArray("GNOME") << plain << none << "$GTK_USE_PORTAL=1" << none;
         QTest::addRow("XFCE, its helper set")
             << QByteArray("XFCE") << plain << none << "xfce4/helpers.rc=WebBrowser=b\n"
             << none;
@@ -494,7 +496,7 @@ private slots:
             writeFixture(home.path() + "/config/mimeapps.list",
                          "[Default Applications]\nx-scheme-handler/http=other-browser.desktop\n"
                          "x-scheme-handler/https=other-browser.desktop\n");
-        if (!setting.isEmpty())
+        if (!setting.isEmpty() && !setting.startsWith(u'$'))
             writeFixture(home.path() + "/config/" + setting.section(u'=', 0, 0),
                          setting.section(u'=', 1).toUtf8());
         const std::pair<const char*, QByteArray> settings[] = {
@@ -509,6 +511,9 @@ private slots:
         ScopedEnvironment environment;
         for (const auto& [name, value] : settings)
             environment.set(name, value);
+        if (setting.startsWith(u'$'))
+            environment.set(qPrintable(setting.sliced(1).section(u'=', 0, 0)),
+                            setting.section(u'=', 1).toUtf8());
         ChildTestRun child(ChildTestRun::thisCase(), home.path());
         environment.restore();
         QVERIFY2(child.finishWithin(20000), child.output().constData());
