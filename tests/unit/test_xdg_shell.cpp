@@ -30,6 +30,7 @@ class TestXdgShell : public QObject {
     // "late" one, leaves a program that writes to its error output after a while; a "slow" one
     // ends once the test lets it, or after 20 s; a "daemon" one leaves a program that leaves the
     // session a moment later, as daemon(3) does.
+    QTemporaryDir sandbox; // a runtime folder as inside a Flatpak sandbox
     RecordingXdgOpen recorder{
         "case \"$1\" in\n"
         "*fail*) echo 'xdg-open: 882: links: not found' >&2\n"
@@ -378,6 +379,9 @@ private slots:
         QTest::addRow("bare") << QStringList{"DISPLAY=:1"} << generic;
         QTest::addRow("Wayland") << QStringList{"WAYLAND_DISPLAY=w"} << generic;
         QTest::addRow("no display") << QStringList{"XDG_CURRENT_DESKTOP=GNOME"} << other;
+        writeFixture(sandbox.filePath("flatpak-info"), "[Application]\n");
+        QTest::addRow("Flatpak") << QStringList{"DISPLAY=:1", "XDG_RUNTIME_DIR=" + sandbox.path()}
+                                 << other;
         QTest::addRow("a window manager")
             << QStringList{"DISPLAY=:1", "XDG_CURRENT_DESKTOP=i3"} << generic;
         for (const auto& [desktop, way] :
