@@ -8,7 +8,7 @@
 // - the same run of 3 with chromium as a native Wayland client of a headless weston, starting
 //   against running: no X window tells when it is ready.
 // - per desktop whose opener xdg-open calls (GNOME, Plasma 5, Xfce), with chromium and with
-//   firefox-esr running: the time from the press (N = 30) to the last page, against the same
+//   firefox-esr running: the time from the first page (N = 30) to the last, against the same
 //   run with no desktop named, where xdg-open runs the browser's entry itself; before it, the
 //   run of 3 that starts each browser, its first page to its last in seconds.
 // Every run goes through the program's own shell, as the program's window does.
@@ -143,19 +143,6 @@ void runXdgOpen(const QString& address) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
-// The seconds from the press of "Start Opening Websites" for `count` picks under `prefix` to
-// the last page the browser asked for; -1 when some never came.
-double pressToLastPage(Form1& window, WebsiteList& websites, const LocalWebServer& server,
-                       const QString& prefix, int count) {
-    fillList(websites, server, prefix);
-    countBox(window)->setText(QString::number(count));
-    QElapsedTimer run;
-    run.start();
-    startButton(window)->click();
-    const bool shown = waitForRequests(server, prefix, count);
-    return shown ? double(run.nsecsElapsed()) / 1e9 : -1;
-}
-
 // With the home's browser not running, a run of 3 that starts it (the seconds from its first
 // page to its last reported); then, with it running, the run of 30 on each desktop over the
 // same run with no desktop named. False when pages were lost. Run in a process of its own per
@@ -171,30 +158,37 @@ bool startingAndDesktopPaces(Form1& window, WebsiteList& websites, const LocalWe
                                  .arg(QLatin1String(browserName))),
                   starting, "s", "<=", startingSeconds);
     QTest::qWait(2000); // its window finishes the last page
-    const auto runOn = [&](const char* desktop) {
+    const auto runOn = [&](const char* desktop, int round) {
         qputenv("XDG_CURRENT_DESKTOP", desktop);
         qputenv("KDE_SESSION_VERSION", "5"); // read on Plasma only, where xdg-open calls kde-open5
-        const double seconds = pressToLastPage(
-            window, websites, server,
-            QStringLiteral("/%1-%2/").arg(QLatin1String(browserName), QLatin1String(desktop)),
-            picks);
+        const double seconds =
+            firstToLastPage(window, websites, server,
+                            QStringLiteral("/%1-%2-%3/")
+                                .arg(QLatin1String(browserName), QLatin1String(desktop))
+                                .arg(round),
+                            picks);
         qunsetenv("XDG_CURRENT_DESKTOP");
         qunsetenv("KDE_SESSION_VERSION");
         return seconds;
     };
-    const double bare = runOn("");
-    bool shown = bare > 0;
+    // The best of three rounds, the desktops taking turns, as the browser slows with its tabs.
+    const char* const desktops[] = {"", "GNOME", "KDE", "XFCE"};
+    double best[std::size(desktops)] = {};
+    bool shown = true;
+    for (int round = 0; round < 3; ++round)
+        for (std::size_t desktop = 0; desktop < std::size(desktops); ++desktop) {
+            const double seconds = runOn(desktops[desktop], round);
+            shown = shown && seconds > 0;
+            best[desktop] = round == 0 ? seconds : std::min(best[desktop], seconds);
+        }
     bench::info(
         qPrintable(QStringLiteral("run_30_%1_running_no_desktop").arg(QLatin1String(browserName))),
-        bare, "s");
-    for (const char* desktop : {"GNOME", "KDE", "XFCE"}) {
-        const double seconds = runOn(desktop);
-        shown = shown && seconds > 0;
+        best[0], "s");
+    for (std::size_t desktop = 1; desktop < std::size(desktops); ++desktop)
         bench::report(qPrintable(QStringLiteral("run_30_%1_running_%2_to_no_desktop")
                                      .arg(QLatin1String(browserName),
-                                          QString::fromLatin1(desktop).toLower())),
-                      seconds / bare, "ratio", "<=", desktopTarget);
-    }
+                                          QString::fromLatin1(desktops[desktop]).toLower())),
+                      best[desktop] / best[0], "ratio", "<=", desktopTarget);
     return shown;
 }
 

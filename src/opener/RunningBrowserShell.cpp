@@ -29,6 +29,10 @@ Shell::HandOff RunningBrowserShell::open(const QString& address) {
         held_ = address;
         return HandOff::started;
     }
+    // Looked up while the hand-off shows whether the browser runs, so that the answer is there
+    // when it does.
+    if (isWebAddress(address) && lookup_.state() == BrowserLookup::State::idle)
+        lookup_.start([] {});
     return launcherShell_.open(address);
 }
 
@@ -42,6 +46,7 @@ bool RunningBrowserShell::everyHandOffFinished() const {
 
 Shell::FailedHandOffs RunningBrowserShell::endRun() {
     lookup_.reset(); // the next run finds out again whether the browser runs
+    browserRuns_ = false;
     return launcherShell_.endRun();
 }
 
@@ -50,10 +55,9 @@ void RunningBrowserShell::handOffFinishedThroughXdgOpen(const QString& address,
     // Its whole session ended with success: a running browser took the address. Or the browser
     // it started has shown its window and settled: it runs now, and takes the further addresses
     // as a running one does.
-    const bool browserRuns = outcome == Launch::Outcome::sessionEndedWithSuccess ||
-                             outcome == Launch::Outcome::browserReady;
-    if (browserRuns && isWebAddress(address) && lookup_.state() == BrowserLookup::State::idle)
-        lookup_.start([] {});
+    browserRuns_ = browserRuns_ || ((outcome == Launch::Outcome::sessionEndedWithSuccess ||
+                                     outcome == Launch::Outcome::browserReady) &&
+                                    isWebAddress(address));
 }
 
 // Launches the browser with the next addresses waiting.

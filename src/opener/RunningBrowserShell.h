@@ -14,10 +14,10 @@ class XdgShell;
 // Hands addresses over through xdg-open one at a time until a hand-off of a web address has
 // shown that the default browser runs: its launch ended with its whole session, with success
 // (the browser took the address and forwarded it to its running instance), or the browser it
-// started has given its sign and settled (browserReady). Then it
-// looks up the browser's command in the background (BrowserLookup), the run going on through
-// xdg-open meanwhile; once found, until the run ends, the web addresses go straight to that
-// browser, as xdg-open would launch it. The addresses given while a launch is under way wait
+// started has given its sign and settled (browserReady). It looks up the browser's command in
+// the background (BrowserLookup) from the first web address on, the run going on through
+// xdg-open meanwhile; once both are known, until the run ends, the web addresses go straight to
+// that browser, as xdg-open would launch it. The addresses given while a launch is under way wait
 // and go in the next one, in the order they were given: a bounded batch where the browser's
 // desktop entry takes a list (%U, LaunchBatch), else one per launch. The browser opens them as
 // tabs of its window, at its own pace instead of one xdg-open's exit at a time.
@@ -37,7 +37,9 @@ public:
     bool everyHandOffFinished() const override;
     FailedHandOffs endRun() override;
     // The web addresses go straight to the browser now.
-    bool goesStraightToTheBrowser() const { return lookup_.state() == BrowserLookup::State::found; }
+    bool goesStraightToTheBrowser() const {
+        return browserRuns_ && lookup_.state() == BrowserLookup::State::found;
+    }
 
 private:
     void handOffFinishedThroughXdgOpen(const QString& address, Launch::Outcome outcome);
@@ -47,7 +49,8 @@ private:
     void launchNext();
 
     XdgShell& launcherShell_;
-    BrowserLookup lookup_;
+    BrowserLookup lookup_;        // from the run's first web address through xdg-open
+    bool browserRuns_ = false;    // a web address's hand-off has shown it, in this run
     QStringList waiting_;         // web addresses for the next launch
     std::optional<QString> held_; // any other address, until the launches before it have ended
     Launch* launch_ = nullptr;    // the launch under way
