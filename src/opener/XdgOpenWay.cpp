@@ -143,6 +143,14 @@ XdgOpenWay xdgOpenWayByEnvironment(const QProcessEnvironment& environment) {
     static const QRegularExpression namedSession(
         QStringLiteral("^(gnome|LXDE|Lubuntu|MATE|xfce|xfce4|Xfce Session)$"));
     const QString desktop = value("XDG_CURRENT_DESKTOP");
+    // The older variables count only where XDG_CURRENT_DESKTOP names no desktop xdg-open knows.
+    const bool olderVariablesNameDesktop =
+        desktop != QStringLiteral("X-Generic") &&
+        (!value("KDE_FULL_SESSION").isEmpty() || !value("GNOME_DESKTOP_SESSION_ID").isEmpty() ||
+         !value("MATE_DESKTOP_SESSION_ID").isEmpty() ||
+         value("DESKTOP").startsWith(QStringLiteral("Enlightenment")) ||
+         !value("LXQT_SESSION_CONFIG").isEmpty() ||
+         value("DESKTOP_SESSION").contains(namedSession));
     XdgOpenWay way = XdgOpenWay::generic;
     if (desktop.startsWith(QStringLiteral("GNOME")))
         way = XdgOpenWay::gnome;
@@ -150,15 +158,7 @@ XdgOpenWay xdgOpenWayByEnvironment(const QProcessEnvironment& environment) {
         way = XdgOpenWay::kde;
     else if (desktop == QStringLiteral("XFCE"))
         way = XdgOpenWay::xfce;
-    else if (desktop.contains(namedDesktop))
-        way = XdgOpenWay::other;
-    else if (desktop != QStringLiteral("X-Generic") &&
-             (!value("KDE_FULL_SESSION").isEmpty() ||
-              !value("GNOME_DESKTOP_SESSION_ID").isEmpty() ||
-              !value("MATE_DESKTOP_SESSION_ID").isEmpty() ||
-              value("DESKTOP").startsWith(QStringLiteral("Enlightenment")) ||
-              !value("LXQT_SESSION_CONFIG").isEmpty() ||
-              value("DESKTOP_SESSION").contains(namedSession)))
+    else if (desktop.contains(namedDesktop) || olderVariablesNameDesktop)
         way = XdgOpenWay::other;
     // Inside a Flatpak sandbox xdg-open asks the portal; without a display it opens nothing.
     if (QFileInfo(value("XDG_RUNTIME_DIR") + QStringLiteral("/flatpak-info")).isFile() ||
