@@ -180,6 +180,7 @@ private slots:
             "usr/share/icons/hicolor/32x32/apps/corvantis.png",
             "usr/share/icons/hicolor/48x48/apps/corvantis.png",
             "usr/share/icons/hicolor/scalable/apps/corvantis.svg",
+            "usr/share/lintian/overrides/corvantis",
             "usr/share/man/man1/corvantis-jetwrite.1.gz",
             "usr/share/man/man1/corvantis.1.gz",
             "usr/share/metainfo/org.corvantis.corvantis.metainfo.xml",
