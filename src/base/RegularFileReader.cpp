@@ -1,6 +1,7 @@
 #include "base/RegularFileReader.h"
 
 #include "base/Failure.h"
+#include "base/HugePages.h"
 #include "base/LinkWalk.h"
 
 #include <QFile>
@@ -91,6 +92,7 @@ qint64 RegularFileReader::read(char* into, qint64 maxBytes) {
 QByteArray RegularFileReader::readAtMost(qint64 limit) {
     // Room for the file as it was opened, so that the bytes take no more memory than that.
     QByteArray bytes(std::min(size_, limit + 1), Qt::Uninitialized);
+    adviseHugePages(bytes.data(), static_cast<std::size_t>(bytes.size()));
     qint64 filled = read(bytes.data(), bytes.size());
     char probe = 0;
     // A file that grew while it was read is read on, up to one byte past the limit.

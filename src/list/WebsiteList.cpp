@@ -3,6 +3,7 @@
 #include "base/ByteScan.h"
 #include "base/Failure.h"
 #include "base/FormatControls.h"
+#include "base/HugePages.h"
 #include "base/TextDecoding.h"
 
 #include <QStringEncoder>
@@ -105,6 +106,8 @@ void WebsiteList::reserveForSplit(QByteArrayView utf8Text, char separator) {
     const double expected = (separators + 1) * static_cast<double>(utf8Text.size()) /
                             static_cast<double>(sample.size()) * 1.1;
     entries_.reserve(entries_.size() + static_cast<size_t>(expected));
+    adviseHugePages(entries_.data() + entries_.size(),
+                    (entries_.capacity() - entries_.size()) * sizeof(Entry));
 }
 
 void WebsiteList::appendSplitUtf8(QByteArray utf8Text, char separator) {
