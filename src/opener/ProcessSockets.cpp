@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QSet>
 #include <array>
 #include <cstring>
@@ -50,12 +49,12 @@ QList<QByteArray> socketInodesOf(pid_t process) {
     return inodes;
 }
 
-// The far end of each TCP socket of this network namespace, by its inode, from /proc/net/tcp
-// and tcp6: "sl local_address rem_address st ... uid timeout inode". A listening socket
-// (state 0A) has no far end.
-QHash<QByteArray, QByteArray> farEndsBySocket() {
+// The inodes of TCP sockets, of this network namespace, whose far end is one of `endpoints`,
+// from /proc/net/tcp and tcp6: "sl local_address rem_address st ... uid timeout inode". A
+// listening socket (state 0A) has no far end.
+QSet<QByteArray> connectionsTo(const QSet<QByteArray>& endpoints) {
     constexpr QByteArrayView listening{"0A"};
-    QHash<QByteArray, QByteArray> farEnds;
+    QSet<QByteArray> sockets;
     for (const QString& path :
          {QStringLiteral("/proc/net/tcp"), QStringLiteral("/proc/net/tcp6")}) {
         QFile table(path);
@@ -64,11 +63,11 @@ QHash<QByteArray, QByteArray> farEndsBySocket() {
         const QList<QByteArray> lines = table.readAll().split('\n');
         for (const QByteArray& line : lines) {
             const QList<QByteArray> fields = line.simplified().split(' ');
-            if (fields.size() >= 10 && fields[3] != listening)
-                farEnds.insert(fields[9], fields[2]);
+            if (fields.size() >= 10 && fields[3] != listening && endpoints.contains(fields[2]))
+                sockets.insert(fields[9]);
         }
     }
-    return farEnds;
+    return sockets;
 }
 
 // An address's bytes, in network order, as the kernel writes them: each 32-bit word in hex as
@@ -114,16 +113,8 @@ QList<QByteArray> tableEndpoints(const sockaddr* address, quint16 port) {
             tableAddress(mapped.data(), mapped.size()) + portText};
 }
 
-QSet<QByteArray> connectionsOf(const QList<pid_t>& processes) {
-    QSet<QByteArray> farEnds;
-    const QHash<QByteArray, QByteArray> bySocket = farEndsBySocket();
-    if (bySocket.isEmpty())
-        return farEnds; // no descriptor to read
-    for (const pid_t process : processes)
-        for (const QByteArray& inode : socketInodesOf(process))
-            if (const auto found = bySocket.constFind(inode); found != bySocket.cend())
-                farEnds.insert(*found);
-    return farEnds;
+bool holdsConnectionTo(const QList<pid_t>& processes, const QSet<QByteArray>& endpoints) {
+    return holdsAnyOf(processes, connectionsTo(endpoints));
 }
 
 bool holdsListeningSocket(const QList<pid_t>& processes) {
