@@ -21,9 +21,9 @@ CORVANTIS_TEST_PACKAGES=(xvfb x11-utils xdotool libx11-dev mdbtools clang-format
 # python3-gi with AT-SPI's introspection data to press its buttons by name).
 CORVANTIS_PACKAGE_PACKAGES=(build-essential debhelper lintian autopkgtest xauth python3-xlib
                             python3-gi gir1.2-atspi-2.0 dbus-daemon at-spi2-core)
-# The real browsers the opening run is tried with, and the session bus over which Firefox hands
-# an address to its running instance.
-CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon)
+# The real browsers the opening run is tried with, the session bus over which Firefox hands an
+# address to its running instance, and LZ4 to read Firefox's record of its tabs.
+CORVANTIS_TEST_PACKAGES+=(chromium firefox-esr dbus-daemon liblz4-dev)
 # The accessibility bus (its launcher and registry), over which the end-to-end and package tests
 # find the window's controls by name, as a screen reader does (Qt's bridge is in libqt6gui6).
 CORVANTIS_TEST_PACKAGES+=(at-spi2-core)

@@ -7,10 +7,8 @@
 
 // A web server on 127.0.0.1 for end-to-end tests: answers every GET with a small page that the
 // browser must not cache, and records the path of each page a browser really asked for (its
-// icon requests aside), and of each page that was shown: the page's own script reports that it
-// has loaded, once per tab that shows it, however often the browser asked for it (a tab that
-// loads its page again, as a starting Firefox may, reports it as a reload). Runs on the test's
-// event loop.
+// icon requests aside), and of each page that was shown: the page's own script reports each
+// time it has loaded. Runs on the test's event loop.
 class LocalWebServer {
 public:
     LocalWebServer() {
@@ -26,8 +24,6 @@ public:
     QStringList requestedPaths() const { return requested_; }
     // The paths of the pages shown, in the order their reports came.
     QStringList shownPaths() const { return shown_; }
-    // The paths of the pages a tab loaded again.
-    QStringList reloadedPaths() const { return reloaded_; }
 
 private:
     void accept() {
@@ -46,14 +42,10 @@ private:
         const QList<QByteArray> firstLine = request.left(request.indexOf("\r\n")).split(' ');
         pending_.remove(&socket);
         const QString path = QString::fromUtf8(firstLine.value(1));
-        if (path.startsWith(shownReport)) {
-            const bool reload = path.endsWith(reloadMark);
-            const QString page =
-                path.mid(shownReport.size()).chopped(reload ? reloadMark.size() : 0);
-            (reload ? reloaded_ : shown_).append(page);
-        } else if (!path.startsWith(QStringLiteral("/favicon"))) {
+        if (path.startsWith(shownReport))
+            shown_.append(path.mid(shownReport.size()));
+        else if (!path.startsWith(QStringLiteral("/favicon")))
             requested_.append(path);
-        }
         const QByteArray body = "<!DOCTYPE html><html><head><title>" + path.toUtf8() +
                                 "</title></head><body>" + path.toUtf8() + "<script>fetch('" +
                                 shownReport.toUtf8() +
@@ -66,11 +58,9 @@ private:
     }
 
     static inline const QString shownReport = QStringLiteral("/shown");
-    static inline const QString reloadMark = QStringLiteral("?again");
 
     QTcpServer server_;
     QHash<QTcpSocket*, QByteArray> pending_;
     QStringList requested_;
     QStringList shown_;
-    QStringList reloaded_;
 };

@@ -75,6 +75,8 @@ public:
     TestBrowserHome(const TestBrowserHome&) = delete;
     TestBrowserHome& operator=(const TestBrowserHome&) = delete;
 
+    // The folder of the browser's profile.
+    QString profile() const { return profile_; }
     // The addresses the browser's entry was started with, by anyone.
     QStringList launched() const { return linesOf(launches_); }
     // The addresses the program under test launched the browser's entry with itself.
@@ -182,6 +184,7 @@ private:
             {"browser.newtabpage.enabled", "false"},
             {"browser.tabs.warnOnClose", "false"},
             {"browser.warnOnQuit", "false"},
+            {"browser.sessionstore.interval", "1000"}, // its record of the tabs (FirefoxSession)
         };
         for (const auto& setting : settings)
             preferences += QByteArray("user_pref(\"") + setting[0] + "\", " + setting[1] + ");\n";
