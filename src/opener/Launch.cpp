@@ -41,7 +41,7 @@ void Launch::start() {
     if (!watch_.signs.empty()) {
         state_ = State::waitingForSign;
         for (LaunchReadiness* sign : watch_.signs)
-            sign->watch(launcher, [this] { signSeen(); });
+            sign->watch(launcher, command_.mid(1), [this, sign] { signSeen(*sign); });
     }
     session_ = std::make_unique<LaunchSession>(launcher, [this] { sessionLooked(); });
 }
@@ -62,19 +62,22 @@ void Launch::sessionLooked() {
     if (waitStatus_ && session_->ended()) { // finish() does nothing once finished
         const bool succeeded = WIFEXITED(*waitStatus_) && WEXITSTATUS(*waitStatus_) == 0;
         finish(succeeded ? Outcome::sessionEndedWithSuccess : Outcome::sessionEndedWithFailure);
-    } else if (state_ == State::waitingForSign) {
-        for (LaunchReadiness* sign : watch_.signs)
-            sign->look(session_->members());
-    } else if (state_ == State::settling && settling_.settledAfter(session_->members())) {
-        finish(Outcome::browserReady);
+        return;
     }
+    if (state_ == State::waitingForSign || state_ == State::settling)
+        for (LaunchReadiness* sign : watch_.signs)
+            sign->look(session_->members()); // may finish the launch
+    if (state_ == State::settling && settling_.settledAfter(session_->members()))
+        finish(Outcome::browserReady);
 }
 
-void Launch::signSeen() {
-    if (state_ != State::waitingForSign)
-        return;
-    state_ = State::settling;
-    settling_.start(session_->members());
+void Launch::signSeen(const LaunchReadiness& sign) {
+    if (sign.meansReady()) {
+        finish(Outcome::browserReady);
+    } else if (state_ == State::waitingForSign) {
+        state_ = State::settling;
+        settling_.start(session_->members());
+    }
 }
 
 void Launch::finish(Outcome outcome) {

@@ -25,13 +25,15 @@ class LaunchReadiness;
 //      | (signs to watch)                                    |
 //      v                                                     |   session ended, launcher succeeded
 //   waitingForSign --(a sign: window, socket)--> settling ---+   session ended, launcher failed
-//      (its session is looked at every 100 ms)     (quiet    |   browser ready (settled)
-//                                                  for 0.4 s)|   settle time ran out
+//      |  (its session is looked at every 100 ms)  (quiet    |   browser ready
+//      |                                           for 0.4 s)|   settle time ran out
+//      +--------(its page asked for, also while settling)----+
 //   could not be started ------------------------------------+   could not start
 //
 // Its session ends when every process in it has ended or left it: a running browser took the
-// address and forwarded it. A sign says that a browser the launch started is up; it is ready
-// once its session has settled after the sign. The settle time bounds every wait.
+// address and forwarded it. A window or socket says that a browser the launch started is up; it
+// is ready once its session has settled after the sign, or as soon as it has asked for its
+// page (a sign that means ready). The settle time bounds every wait.
 //
 // Finished, it holds no descriptor: its launcher, which may live on as the browser, is still
 // reaped when it exits, and a failure then still counts in its run (HandOffFailures).
@@ -74,7 +76,7 @@ public:
 private:
     void launcherExited(int waitStatus);
     void sessionLooked();
-    void signSeen();
+    void signSeen(const LaunchReadiness& sign);
     void finish(Outcome outcome);
 
     QList<QByteArray> command_;

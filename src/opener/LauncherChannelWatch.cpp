@@ -1,6 +1,6 @@
 #include "opener/LauncherChannelWatch.h"
 
-#include "opener/ListeningSockets.h"
+#include "opener/ProcessSockets.h"
 
 #include <utility>
 
@@ -15,7 +15,8 @@ bool windowMayBeUnseen() {
 
 } // namespace
 
-void LauncherChannelWatch::watch(pid_t /*launcher*/, std::function<void()> onReady) {
+void LauncherChannelWatch::watch(pid_t /*launcher*/, const QList<QByteArray>& /*addresses*/,
+                                 std::function<void()> onReady) {
     onReady_ = windowMayBeUnseen() ? std::move(onReady) : std::function<void()>();
 }
 

@@ -15,7 +15,8 @@
 // The session's members are looked at at each look of the session.
 class LauncherChannelWatch : public LaunchReadiness {
 public:
-    void watch(pid_t launcher, std::function<void()> onReady) override;
+    void watch(pid_t launcher, const QList<QByteArray>& addresses,
+               std::function<void()> onReady) override;
     void look(const QList<pid_t>& members) override;
     void stopWatching() override;
 

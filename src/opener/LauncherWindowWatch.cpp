@@ -80,7 +80,8 @@ LauncherWindowWatch::~LauncherWindowWatch() {
     }
 }
 
-void LauncherWindowWatch::watch(pid_t launcher, std::function<void()> onReady) {
+void LauncherWindowWatch::watch(pid_t launcher, const QList<QByteArray>& /*addresses*/,
+                                std::function<void()> onReady) {
     launcher_ = launcher;
     onReady_ = std::move(onReady);
     mapped_ = false;

@@ -30,7 +30,8 @@ public:
     LauncherWindowWatch& operator=(const LauncherWindowWatch&) = delete;
 
     // Connects to the display the first time.
-    void watch(pid_t launcher, std::function<void()> onReady) override;
+    void watch(pid_t launcher, const QList<QByteArray>& addresses,
+               std::function<void()> onReady) override;
     void stopWatching() override;
 
 private:

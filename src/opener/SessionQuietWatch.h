@@ -14,7 +14,8 @@
 // address it was started with: on a loaded machine Firefox mapped its window seconds before it
 // asked for its own first page, and an address handed to it meanwhile was lost or shown twice.
 // Until it has taken that page it works without a pause; once its first page is up it idles.
-// So a sign of readiness counts only once the session has settled after it.
+// So a window or socket counts only once the session has settled after it (the request for
+// its page, PageRequestWatch, needs no settling).
 //
 // The threads' times come from /proc/PID/task/TID/schedstat; where the kernel keeps none, the
 // session looks idle and settles after `quietSpan`. It samples the members of each look at the

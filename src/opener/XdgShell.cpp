@@ -3,12 +3,14 @@
 #include "opener/HandOverRule.h"
 #include "opener/LauncherChannelWatch.h"
 #include "opener/LauncherWindowWatch.h"
+#include "opener/PageRequestWatch.h"
 
 #include <algorithm>
 
 XdgShell::XdgShell(std::chrono::milliseconds settleTime) : settleTime_(settleTime) {
     readinessSigns_.push_back(std::make_unique<LauncherWindowWatch>());
     readinessSigns_.push_back(std::make_unique<LauncherChannelWatch>());
+    readinessSigns_.push_back(std::make_unique<PageRequestWatch>());
     for (const auto& sign : readinessSigns_)
         signs_.push_back(sign.get());
 }

@@ -17,11 +17,12 @@
 // leaves the browser running in its session. Given a socket name, the instance listens on a
 // socket of that name in its folder, as Chromium does for the addresses of later starts. A busy
 // instance keeps one processor busy, as a browser does until it has shown its first page; one
-// that wakes now and then works a few milliseconds every 100 ms, as an idle browser does.
+// that wakes now and then works a few milliseconds every 100 ms, as an idle browser does; one
+// that asks for its page is busy too, connected to the host and port of its http address.
 class FakeSingleInstanceBrowser {
 public:
     enum class Launch { becomesTheBrowser, throughAnOpener };
-    enum class Work { idle, wakesNowAndThen, busy };
+    enum class Work { idle, wakesNowAndThen, busy, asksForItsPage };
 
     explicit FakeSingleInstanceBrowser(const char* startSeconds = "0.3",
                                        Launch launch = Launch::becomesTheBrowser,
@@ -29,12 +30,20 @@ public:
         const QByteArray worker = work == Work::busy ? "while :; do :; done"
                                                      : "while :; do sleep 0.1; head -c 1 /dev/zero "
                                                        ">/dev/null; done";
+        const QByteArray working =
+            work == Work::idle ? QByteArray()
+            : work == Work::asksForItsPage
+                ? "timeout 8 python3 -c 'import socket, sys, urllib.parse\n"
+                  "page = urllib.parse.urlsplit(sys.argv[1])\n"
+                  "connection = socket.create_connection((page.hostname, page.port))\n"
+                  "while True: pass' \"$1\" & "
+                : "timeout 8 sh -c '" + worker + "' & ";
         // dbus-daemon stands in for any program that listens on a Unix socket.
         const QByteArray instance =
-            (work == Work::idle ? QByteArray() : "timeout 8 sh -c '" + worker + "' & ") +
-            (socketName.isEmpty() ? QByteArray("sleep 600")
-                                  : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
-                                        socketName + "\"");
+            working + (socketName.isEmpty()
+                           ? QByteArray("sleep 600")
+                           : "dbus-daemon --session --nofork --address=unix:path=\"$state/" +
+                                 socketName + "\"");
         QFile script(binFolder() + QStringLiteral("/xdg-open"));
         if (!script.open(QIODevice::WriteOnly))
             qFatal("cannot write the fake browser");

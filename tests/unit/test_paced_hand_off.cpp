@@ -6,8 +6,10 @@
 #include "TestFiles.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
+#include "base/FileDescriptor.h"
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
+#include "opener/ProcessSockets.h"
 #include "opener/SeededRandom.h"
 #include "opener/XcbSupport.h"
 #include "opener/XdgShell.h"
@@ -15,6 +17,9 @@
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +60,23 @@ public:
 
 private:
     XcbSupport::Connection connection_;
+};
+
+// A TCP port on 127.0.0.1 that takes connections (the kernel completes them) and answers none.
+struct PageServer {
+    FileDescriptor listening{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
+    quint16 port = 0;
+    PageServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        if (::bind(listening.get(), generic, size) != 0 || ::listen(listening.get(), 8) != 0 ||
+            ::getsockname(listening.get(), generic, &size) != 0)
+            qFatal("cannot listen on 127.0.0.1");
+        port = ntohs(address.sin_port);
+    }
 };
 
 } // namespace
@@ -148,30 +170,41 @@ private slots:
 
     // A native Wayland browser shows no X window; one that listens on a socket (its channel for
     // the addresses of later starts, or its proxy to the compositor) and has settled takes
-    // addresses, also before the settle time (an hour here). One still busy starting does not.
+    // addresses, also before the settle time (an hour here). One still busy starting does not,
+    // unless it has asked for its page: connected to the page's host, even while busy.
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket_data() {
         using Work = FakeSingleInstanceBrowser::Work;
         QTest::addColumn<QByteArray>("socketName");
         QTest::addColumn<Work>("work");
         QTest::addColumn<bool>("ready");
-        QTest::newRow("its socket") << QByteArray("SingletonSocket") << Work::idle << true;
-        QTest::newRow("a Wayland proxy") << QByteArray("wayland-proxy-1") << Work::idle << true;
+        QTest::addColumn<QByteArray>("host"); // of the page it is started with
+        QTest::newRow("asked for its page")
+            << QByteArray() << Work::asksForItsPage << true << QByteArray("127.0.0.1");
+        QTest::newRow("asked for its page by name")
+            << QByteArray() << Work::asksForItsPage << true << QByteArray("localhost");
+        QTest::newRow("its socket")
+            << QByteArray("SingletonSocket") << Work::idle << true << QByteArray("127.0.0.1");
+        QTest::newRow("a Wayland proxy")
+            << QByteArray("wayland-proxy-1") << Work::idle << true << QByteArray("127.0.0.1");
         QTest::newRow("its socket, waking now and then")
-            << QByteArray("SingletonSocket") << Work::wakesNowAndThen << true;
+            << QByteArray("SingletonSocket") << Work::wakesNowAndThen << true
+            << QByteArray("127.0.0.1");
         QTest::newRow("its socket, still starting")
-            << QByteArray("SingletonSocket") << Work::busy << false;
+            << QByteArray("SingletonSocket") << Work::busy << false << QByteArray("127.0.0.1");
     }
 
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
         QFETCH(QByteArray, socketName);
         QFETCH(FakeSingleInstanceBrowser::Work, work);
         QFETCH(bool, ready);
+        QFETCH(QByteArray, host);
         FakeSingleInstanceBrowser browser(
             "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, work);
         ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
         environment.set("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
-        shell.open(QStringLiteral("http://127.0.0.1/page/1"));
+        const PageServer server;
+        shell.open(QStringLiteral("http://%1:%2/page/1").arg(QLatin1String(host)).arg(server.port));
         environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QTest::qWait(2000); // time to see its socket, and the session settle
@@ -181,6 +214,14 @@ private slots:
             SessionQuietWatch::quiet(std::chrono::milliseconds(5), std::chrono::milliseconds(100)));
         QVERIFY(!SessionQuietWatch::quiet(std::chrono::milliseconds(30),
                                           std::chrono::milliseconds(100)));
+        // A dual-stack socket shows an IPv4 far end in its IPv4-mapped IPv6 form.
+        sockaddr_in loopback{};
+        loopback.sin_family = AF_INET;
+        loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const QByteArray mapped = Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+                                      ? "0000000000000000FFFF00000100007F:1F90"
+                                      : "00000000000000000000FFFF7F000001:1F90";
+        QCOMPARE(tableEndpoints(reinterpret_cast<sockaddr*>(&loopback), 8080).value(1), mapped);
     }
 };
 
