@@ -180,8 +180,9 @@ private slots:
         QTest::addColumn<QByteArray>("host"); // of the page it is started with
         QTest::newRow("asked for its page")
             << QByteArray() << Work::asksForItsPage << true << QByteArray("127.0.0.1");
-        QTest::newRow("asked for its page by name")
-            << QByteArray() << Work::asksForItsPage << true << QByteArray("localhost");
+        QTest::newRow("asked for its page by name, after its proxy")
+            << QByteArray("wayland-proxy-1") << Work::asksForItsPage << true
+            << QByteArray("localhost");
         QTest::newRow("its socket")
             << QByteArray("SingletonSocket") << Work::idle << true << QByteArray("127.0.0.1");
         QTest::newRow("a Wayland proxy")
