@@ -55,14 +55,14 @@ void PageRequestWatch::watch(pid_t /*launcher*/, const QList<QByteArray>& addres
         return;
     onSign_ = std::move(onSign);
     // The host as the resolver takes it: an IPv6 address without its brackets, a name in ASCII.
-    lookUpInBackground(page.host(QUrl::EncodeUnicode).toLatin1(),
-                       static_cast<quint16>(page.port(defaultPort)));
+    host_ = page.host(QUrl::EncodeUnicode).toLatin1();
+    port_ = static_cast<quint16>(page.port(defaultPort));
 }
 
-void PageRequestWatch::lookUpInBackground(const QByteArray& host, quint16 port) {
+void PageRequestWatch::lookUpInBackground() {
     lookup_ = std::make_shared<Lookup>();
     lookup_->watch = this;
-    std::thread([lookup = lookup_, host, port] {
+    std::thread([lookup = lookup_, host = host_, port = port_] {
         QSet<QByteArray> endpoints = endpointsOf(host, port);
         const std::lock_guard lock(lookup->mutex);
         if (lookup->watch != nullptr)
@@ -77,7 +77,14 @@ void PageRequestWatch::lookUpInBackground(const QByteArray& host, quint16 port) 
 }
 
 void PageRequestWatch::look(const QList<pid_t>& members) {
-    if (onSign_ && !endpoints_.isEmpty() && holdsConnectionTo(members, endpoints_))
+    if (!onSign_)
+        return;
+    const QSet<QByteArray> farEnds = connectionsOf(members);
+    if (farEnds.isEmpty())
+        return;
+    if (!lookup_)
+        lookUpInBackground(); // the first connection: the page's is among the next if not this
+    else if (farEnds.intersects(endpoints_))
         std::exchange(onSign_, {})();
 }
 

@@ -16,8 +16,10 @@
 //
 // It is seen only for an http or https address whose host the program can resolve to the
 // addresses the browser connects to: not through a proxy, nor for a page the browser takes from
-// its cache; there the launch waits for its other signs and its settling. A host name is looked
-// up on a thread of its own, so the event loop never waits for the resolver.
+// its cache; there the launch waits for its other signs and its settling. The host is looked up
+// once the session holds a connection at all, on a thread of its own: the event loop never
+// waits for the resolver, and a launch that connects nowhere (a running browser took the
+// address) asks it nothing.
 class PageRequestWatch : public LaunchReadiness {
 public:
     PageRequestWatch();
@@ -35,10 +37,12 @@ public:
 private:
     struct Lookup; // shared with the thread that resolves a host name
 
-    void lookUpInBackground(const QByteArray& host, quint16 port);
+    void lookUpInBackground();
 
     std::function<void()> onSign_;
-    QSet<QByteArray> endpoints_; // as /proc/net/tcp writes the far end; none until resolved
-    std::shared_ptr<Lookup> lookup_;
-    QObject eventLoopContext_; // where the resolving thread hands its answer over
+    QByteArray host_;
+    quint16 port_ = 0;
+    QSet<QByteArray> endpoints_;     // as /proc/net/tcp writes the far end; none until resolved
+    std::shared_ptr<Lookup> lookup_; // none until the session connects somewhere
+    QObject eventLoopContext_;       // where the resolving thread hands its answer over
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <array>
 #include <cstring>
@@ -49,12 +50,12 @@ QList<QByteArray> socketInodesOf(pid_t process) {
     return inodes;
 }
 
-// The inodes of TCP sockets, of this network namespace, whose far end is one of `endpoints`,
-// from /proc/net/tcp and tcp6: "sl local_address rem_address st ... uid timeout inode". A
-// listening socket (state 0A) has no far end.
-QSet<QByteArray> connectionsTo(const QSet<QByteArray>& endpoints) {
+// The far end of each TCP socket of this network namespace, by its inode, from /proc/net/tcp
+// and tcp6: "sl local_address rem_address st ... uid timeout inode". A listening socket
+// (state 0A) has no far end.
+QHash<QByteArray, QByteArray> farEndsBySocket() {
     constexpr QByteArrayView listening{"0A"};
-    QSet<QByteArray> sockets;
+    QHash<QByteArray, QByteArray> farEnds;
     for (const QString& path :
          {QStringLiteral("/proc/net/tcp"), QStringLiteral("/proc/net/tcp6")}) {
         QFile table(path);
@@ -63,11 +64,11 @@ QSet<QByteArray> connectionsTo(const QSet<QByteArray>& endpoints) {
         const QList<QByteArray> lines = table.readAll().split('\n');
         for (const QByteArray& line : lines) {
             const QList<QByteArray> fields = line.simplified().split(' ');
-            if (fields.size() >= 10 && fields[3] != listening && endpoints.contains(fields[2]))
-                sockets.insert(fields[9]);
+            if (fields.size() >= 10 && fields[3] != listening)
+                farEnds.insert(fields[9], fields[2]);
         }
     }
-    return sockets;
+    return farEnds;
 }
 
 // An address's bytes, in network order, as the kernel writes them: each 32-bit word in hex as
@@ -113,8 +114,16 @@ QList<QByteArray> tableEndpoints(const sockaddr* address, quint16 port) {
             tableAddress(mapped.data(), mapped.size()) + portText};
 }
 
-bool holdsConnectionTo(const QList<pid_t>& processes, const QSet<QByteArray>& endpoints) {
-    return holdsAnyOf(processes, connectionsTo(endpoints));
+QSet<QByteArray> connectionsOf(const QList<pid_t>& processes) {
+    QSet<QByteArray> farEnds;
+    const QHash<QByteArray, QByteArray> bySocket = farEndsBySocket();
+    if (bySocket.isEmpty())
+        return farEnds; // no descriptor to read
+    for (const pid_t process : processes)
+        for (const QByteArray& inode : socketInodesOf(process))
+            if (const auto found = bySocket.constFind(inode); found != bySocket.cend())
+                farEnds.insert(*found);
+    return farEnds;
 }
 
 bool holdsListeningSocket(const QList<pid_t>& processes) {

@@ -19,6 +19,6 @@ bool holdsListeningSocket(const QList<pid_t>& processes);
 // it. Empty for any other family.
 QList<QByteArray> tableEndpoints(const sockaddr* address, quint16 port);
 
-// Whether any of `processes` holds a TCP socket, connected or connecting, whose far end is one
-// of `endpoints` (as tableEndpoints writes them).
-bool holdsConnectionTo(const QList<pid_t>& processes, const QSet<QByteArray>& endpoints);
+// The far ends (as tableEndpoints writes them) of the TCP sockets, connected or connecting, that
+// `processes` hold.
+QSet<QByteArray> connectionsOf(const QList<pid_t>& processes);
