@@ -18,7 +18,8 @@
 // socket of that name in its folder, as Chromium does for the addresses of later starts. A busy
 // instance keeps one processor busy, as a browser does until it has shown its first page; one
 // that wakes now and then works a few milliseconds every 100 ms, as an idle browser does; one
-// that asks for its page is busy too, connected to the host and port of its http address.
+// that asks for its page is busy too, connected to the host and port of its http address (or
+// to the port its fragment names).
 class FakeSingleInstanceBrowser {
 public:
     enum class Launch { becomesTheBrowser, throughAnOpener };
@@ -35,7 +36,8 @@ public:
             : work == Work::asksForItsPage
                 ? "timeout 8 python3 -c 'import socket, sys, urllib.parse\n"
                   "page = urllib.parse.urlsplit(sys.argv[1])\n"
-                  "connection = socket.create_connection((page.hostname, page.port))\n"
+                  "port = int(page.fragment) if page.fragment else page.port\n"
+                  "connection = socket.create_connection((page.hostname, port))\n"
                   "while True: pass' \"$1\" & "
                 : "timeout 8 sh -c '" + worker + "' & ";
         // dbus-daemon stands in for any program that listens on a Unix socket.

@@ -177,35 +177,39 @@ private slots:
         QTest::addColumn<QByteArray>("socketName");
         QTest::addColumn<Work>("work");
         QTest::addColumn<bool>("ready");
-        QTest::addColumn<QByteArray>("host"); // of the page it is started with
+        // The address it is started with, %1 the port of a server that takes connections. The
+        // fake connects to the port its fragment names, where there is one.
+        QTest::addColumn<QString>("page");
+        const QString local = QStringLiteral("http://127.0.0.1:%1/page/1");
         QTest::newRow("asked for its page")
-            << QByteArray() << Work::asksForItsPage << true << QByteArray("127.0.0.1");
+            << QByteArray() << Work::asksForItsPage << true << local;
         QTest::newRow("asked for its page by name, after its proxy")
             << QByteArray("wayland-proxy-1") << Work::asksForItsPage << true
-            << QByteArray("localhost");
-        QTest::newRow("its socket")
-            << QByteArray("SingletonSocket") << Work::idle << true << QByteArray("127.0.0.1");
+            << QStringLiteral("http://localhost:%1/page/1");
+        QTest::newRow("connected elsewhere, still starting")
+            << QByteArray() << Work::asksForItsPage << false
+            << QStringLiteral("http://127.0.0.1:9/page/1#%1");
+        QTest::newRow("its socket") << QByteArray("SingletonSocket") << Work::idle << true << local;
         QTest::newRow("a Wayland proxy")
-            << QByteArray("wayland-proxy-1") << Work::idle << true << QByteArray("127.0.0.1");
+            << QByteArray("wayland-proxy-1") << Work::idle << true << local;
         QTest::newRow("its socket, waking now and then")
-            << QByteArray("SingletonSocket") << Work::wakesNowAndThen << true
-            << QByteArray("127.0.0.1");
+            << QByteArray("SingletonSocket") << Work::wakesNowAndThen << true << local;
         QTest::newRow("its socket, still starting")
-            << QByteArray("SingletonSocket") << Work::busy << false << QByteArray("127.0.0.1");
+            << QByteArray("SingletonSocket") << Work::busy << false << local;
     }
 
     void theWaitEndsWhenANativeWaylandBrowserOpensItsSocket() {
         QFETCH(QByteArray, socketName);
         QFETCH(FakeSingleInstanceBrowser::Work, work);
         QFETCH(bool, ready);
-        QFETCH(QByteArray, host);
+        QFETCH(QString, page);
         FakeSingleInstanceBrowser browser(
             "0.3", FakeSingleInstanceBrowser::Launch::becomesTheBrowser, socketName, work);
         ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
         environment.set("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
         const PageServer server;
-        shell.open(QStringLiteral("http://%1:%2/page/1").arg(QLatin1String(host)).arg(server.port));
+        shell.open(page.arg(server.port));
         environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QTest::qWait(2000); // time to see its socket, and the session settle
