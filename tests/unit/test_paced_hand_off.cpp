@@ -6,7 +6,6 @@
 #include "TestFiles.h"
 #include "TestPlatform.h"
 #include "base/ErrorTrap.h"
-#include "base/FileDescriptor.h"
 #include "commands/OpeningRun.h"
 #include "list/WebsiteList.h"
 #include "opener/ProcessSockets.h"
@@ -15,11 +14,11 @@
 #include "opener/XdgShell.h"
 
 #include <QDirIterator>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -60,23 +59,6 @@ public:
 
 private:
     XcbSupport::Connection connection_;
-};
-
-// A TCP port on 127.0.0.1 that takes connections (the kernel completes them) and answers none.
-struct PageServer {
-    FileDescriptor listening{::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)};
-    quint16 port = 0;
-    PageServer() {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        auto* generic = reinterpret_cast<sockaddr*>(&address);
-        if (::bind(listening.get(), generic, size) != 0 || ::listen(listening.get(), 8) != 0 ||
-            ::getsockname(listening.get(), generic, &size) != 0)
-            qFatal("cannot listen on 127.0.0.1");
-        port = ntohs(address.sin_port);
-    }
 };
 
 } // namespace
@@ -208,8 +190,9 @@ private slots:
         ScopedEnvironment environment("PATH", browser.pathWithBrowserFirst());
         environment.set("WAYLAND_DISPLAY", "wayland-0");
         XdgShell shell(std::chrono::hours(1));
-        const PageServer server;
-        shell.open(page.arg(server.port));
+        QTcpServer server; // takes connections (the kernel completes them), answers none
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        shell.open(page.arg(server.serverPort()));
         environment.restore();
         QTRY_VERIFY_WITH_TIMEOUT(browser.instancePid() != 0, 20000);
         QTest::qWait(2000); // time to see its socket, and the session settle
