@@ -31,15 +31,14 @@ public:
         const QByteArray worker = work == Work::busy ? "while :; do :; done"
                                                      : "while :; do sleep 0.1; head -c 1 /dev/zero "
                                                        ">/dev/null; done";
-        const QByteArray working =
-            work == Work::idle ? QByteArray()
-            : work == Work::asksForItsPage
-                ? "timeout 8 python3 -c 'import socket, sys, urllib.parse\n"
-                  "page = urllib.parse.urlsplit(sys.argv[1])\n"
-                  "port = int(page.fragment) if page.fragment else page.port\n"
-                  "connection = socket.create_connection((page.hostname, port))\n"
-                  "while True: pass' \"$1\" & "
-                : "timeout 8 sh -c '" + worker + "' & ";
+        const QByteArray working = work == Work::idle ? QByteArray()
+                                   : work == Work::asksForItsPage
+                                       ? "timeout 8 python3 -c 'import socket, sys, urllib.parse\n"
+                                         "page = urllib.parse.urlsplit(sys.argv[1])\n"
+                                         "kept = socket.create_connection((page.hostname, "
+                                         "int(page.fragment or page.port)))\n"
+                                         "while True: pass' \"$1\" & "
+                                       : "timeout 8 sh -c '" + worker + "' & ";
         // dbus-daemon stands in for any program that listens on a Unix socket.
         const QByteArray instance =
             working + (socketName.isEmpty()

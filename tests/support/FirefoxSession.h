@@ -9,11 +9,9 @@
 #include <algorithm>
 #include <lz4.h>
 
-// What Firefox itself records of its windows and tabs, in the session file it rewrites in its
-// profile after a change (sessionstore-backups/recovery.jsonlz4: "mozLz40\0", the decoded size,
-// one LZ4 block of JSON): "<windows> <the sorted page of every tab>"; empty until there is one.
-// It tells a new tab from a tab Firefox loads again as it finishes starting (in a fresh
-// document), which the page's own report cannot.
+// "<windows> <the sorted page of every tab>" as Firefox records them in its profile (a "mozLz40"
+// header, the decoded size, one LZ4 block of JSON); empty until it has. It tells a new tab from
+// one loaded again in a fresh document, which the page's own report cannot.
 inline QString firefoxTabs(const QString& profile) {
     QFile file(profile + QStringLiteral("/sessionstore-backups/recovery.jsonlz4"));
     const QByteArray stored = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -75,7 +75,6 @@ public:
     TestBrowserHome(const TestBrowserHome&) = delete;
     TestBrowserHome& operator=(const TestBrowserHome&) = delete;
 
-    // The folder of the browser's profile.
     QString profile() const { return profile_; }
     // The addresses the browser's entry was started with, by anyone.
     QStringList launched() const { return linesOf(launches_); }

@@ -159,8 +159,7 @@ private slots:
         QTest::addColumn<QByteArray>("socketName");
         QTest::addColumn<Work>("work");
         QTest::addColumn<bool>("ready");
-        // The address it is started with, %1 the port of a server that takes connections. The
-        // fake connects to the port its fragment names, where there is one.
+        // Its address: %1 the server's port; the fake connects to the port a fragment names.
         QTest::addColumn<QString>("page");
         const QString local = QStringLiteral("http://127.0.0.1:%1/page/1");
         QTest::newRow("asked for its page")
